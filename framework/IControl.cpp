@@ -1,0 +1,92 @@
+#include "framework/IControl.h"
+
+#include "framework/IPlugBase.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace
+{
+double SteadyMs()
+{
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+double (*gClock)() = &SteadyMs;
+} // namespace
+
+double IControl::NowMs() { return gClock(); }
+void IControl::SetClockForTesting(double (*clock)()) { gClock = clock ? clock : &SteadyMs; }
+
+IControl::IControl(IPlugBase* plug, IRECT rect, int paramIdx, IChannelBlend blend)
+  : mPlug(plug), mRECT(rect), mTargetRECT(rect), mParamIdx(paramIdx), mBlend(blend)
+{
+}
+
+IControl::~IControl() = default;
+
+void IControl::OnMouseDown(int, int, IMouseMod* mod)
+{
+  mLastMouseDownMs = NowMs();
+  if (mod && mod->A && mDefaultValue >= 0.0)
+  {
+    mValue = mDefaultValue;
+    SetDirty(true);
+  }
+  // A right click prompts for a value; the editor surface provides the prompt.
+}
+
+void IControl::OnMouseUp(int, int, IMouseMod*) {}
+void IControl::OnMouseDrag(int, int, int, int, IMouseMod*) {}
+
+bool IControl::OnMouseDblClick(int x, int y, IMouseMod* mod)
+{
+  const double now = NowMs();
+  if (now - mLastMouseDownMs < 251.0)
+  {
+    mLastMouseDownMs = now;
+    if (mDefaultValue >= 0.0)
+      mValue = mDefaultValue;
+    SetDirty(true);
+    return true;
+  }
+  OnMouseDown(x, y, mod);
+  return false;
+}
+
+void IControl::OnMouseWheel(int, int, IMouseMod*, double) {}
+bool IControl::OnKeyDown(int, int, int, IMouseMod*) { return false; }
+void IControl::OnMouseOver(int, int, IMouseMod*) {}
+void IControl::OnMouseOut() {}
+LICE_IBitmap* IControl::GetGLBitmap() { return nullptr; }
+
+void IControl::SetValueFromPlug(double value)
+{
+  if (mDefaultValue < 0.0)
+    mDefaultValue = value;
+  if (mValue != value)
+  {
+    mValue = value;
+    SetDirty(false);
+  }
+}
+
+void IControl::SetValueFromUserInput(double value)
+{
+  mValue = value;
+  SetDirty(true);
+}
+
+void IControl::SetMouseTransparent(bool transparent) { mMouseTransparent = transparent; }
+
+bool IControl::IsHit(int x, int y) { return mTargetRECT.Contains(x, y); }
+
+void IControl::SetDirty(bool push)
+{
+  mValue = std::clamp(mValue, mClampLo, mClampHi);
+  mDirty = true;
+  if (push && mParamIdx >= 0 && mPlug)
+    mPlug->SetParameterFromGUI(mParamIdx, mValue);
+}
+
+void IControl::SetClean() { mDirty = false; }

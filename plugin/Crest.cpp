@@ -1,0 +1,245 @@
+#include "plugin/Crest.h"
+
+#include "dsp/CrestProcess.h"
+#include "dsp/FftProcessObj14.h"
+#include "framework/IGraphics.h"
+#include "view3d/CrestRender.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+constexpr int kBufferSize = 2048;
+constexpr int kOverlapping = 4;
+constexpr int kOversampling = 1;
+constexpr double kSilence = 1e-16;
+
+bool IsSilent(const WDL_TypedBuf<double>& buf)
+{
+  for (double v : buf)
+    if (std::fabs(v) > kSilence)
+      return false;
+  return true;
+}
+} // namespace
+
+Crest::Crest()
+  : IPlugAAX(kNumParams, "1-1-0 2-2-0", 1, "QX Crest", "", "Tessaro", 328448,
+             ACF_FOURCC('h', 'f', 'o', 'n'), ACF_FOURCC('T', 'e', 'S', 'a'), 0, false, false, false)
+{
+  FftProcessObj14::Init();
+
+  auto* graphics = new IGraphics(this, kEditorWidth, kEditorHeight, 25);
+  graphics->HandleMouseOver(true);
+  graphics->SetBundleID("com.tessaro.qxcrest");
+
+  GetParam(kSpeed)->InitDouble("Speed", 50.0, 0.0, 100.0, 0.1, "%");
+  GetParam(kDensity)->InitDouble("Density", 50.0, 0.0, 100.0, 0.1, "%");
+  GetParam(kMode)->InitInt("Mode", 0, 0, 2);
+  GetParam(kScale)->InitDouble("Scale", 50.0, 0.0, 100.0, 0.1, "%");
+  GetParam(kAngle0)->InitDouble("Angle0", 0.0, -90.0, 90.0, 0.1, "\xC2\xB0");
+  GetParam(kAngle1)->InitDouble("Angle1", 15.0, 15.0, 90.0, 0.1, "\xC2\xB0");
+  GetParam(kCamFov)->InitDouble("CamFov", 45.0, 15.0, 45.0, 0.1, "\xC2\xB0");
+  GetParam(kSmallGUI)->InitInt("SmallGUI", 0, 0, 1);
+  GetParam(kMediumGUI)->InitInt("MediumGUI", 0, 0, 1);
+  GetParam(kBigGUI)->InitInt("BigGUI", 0, 0, 1);
+  for (int idx : {kAngle0, kAngle1, kCamFov, kSmallGUI, kMediumGUI, kBigGUI})
+    GetParam(idx)->SetIgnoreHostChanges(true);
+  GetParam(kSmallGUI)->Set(1.0);
+
+  CreateControls(graphics, 0, true);
+
+  mCrestProcess = new CrestProcess(kBufferSize, kOverlapping, kOversampling, GetSampleRate());
+  mCrestProcess->SetView(mView);
+  std::vector<ProcessObj*> objs = {mCrestProcess};
+  mFftObj = new FftProcessObj14(objs, 1, 0, kBufferSize, kOverlapping, kOversampling, GetSampleRate());
+  mFftObj->SetAnalysisWindow(-1, FftProcessObj14::kWindowHann);
+  mFftObj->SetSynthesisWindow(-1, FftProcessObj14::kWindowHann);
+  mFftObj->SetKeepSynthesisEnergy(-1, false);
+
+  AttachGraphics(graphics);
+
+  // The view starts with settings of its own; make it show what the
+  // parameters say before anything else reaches it.
+  for (int idx = kMode; idx <= kCamFov; ++idx)
+    OnParamChange(idx);
+
+  MakePresetFromState("-");
+  SetInputBusLabel(0, "main input");
+  SetOutputBusLabel(0, "output");
+
+  // Size the audio scratch once so that blocks never allocate.
+  for (auto* list : {&mInCopies, &mOutCopies})
+  {
+    list->resize(2);
+    for (auto& buf : *list)
+      buf.Reserve(kMaxBlockFrames);
+  }
+  mMono.resize(1);
+  mMono[0].Reserve(kMaxBlockFrames);
+}
+
+Crest::~Crest()
+{
+  delete mFftObj;
+  delete mCrestProcess;
+  delete mView;
+  for (IControl* button : mRetiredButtons)
+    delete button;
+}
+
+void Crest::Reset()
+{
+  WDL_MutexLock lock(&mMutex);
+  mRestarter.Rearm();
+  if (mFftObj)
+    mFftObj->Reset();
+  if (mCrestProcess)
+    mCrestProcess->Reset();
+}
+
+void Crest::OnParamChange(int paramIdx)
+{
+  WDL_MutexLock lock(&mMutex);
+  IParam* param = GetParam(paramIdx);
+  if (!param)
+    return;
+  const double v = param->Value();
+  switch (paramIdx)
+  {
+    case kMode:
+      if (mView)
+        mView->SetMode(static_cast<int>(v));
+      break;
+    case kSpeed:
+      if (mView)
+        mView->SetSpeed(v / 100.0);
+      break;
+    case kDensity:
+      if (mView)
+        mView->SetDensity(v / 100.0);
+      break;
+    case kScale:
+      if (mView)
+        mView->SetScale(v / 100.0);
+      break;
+    case kAngle0:
+      if (mView)
+        mView->SetAngle0(v);
+      break;
+    case kAngle1:
+      if (mView)
+        mView->SetAngle1(v);
+      break;
+    case kCamFov:
+      if (mView)
+        mView->SetCamFov(v);
+      break;
+    case kSmallGUI:
+    case kMediumGUI:
+    case kBigGUI:
+      ChangeEditorSize(paramIdx);
+      return;
+    default:
+      return;
+  }
+  RefreshParamControl(paramIdx);
+}
+
+void Crest::ProcessBlock(double** inputs, double** outputs, int nFrames)
+{
+  ITimeInfo time;
+  GetTime(&time);
+  if (time.mTransportIsRunning && !mWasPlaying)
+    Reset();
+  mWasPlaying = time.mTransportIsRunning;
+
+  const int n = nFrames > 0 ? nFrames : 0;
+  const bool stereoConfig = MaxNInChannels() >= 2;
+  auto gather = [&](double** channels, bool (IPlugBase::*connected)(int) const,
+                    std::vector<WDL_TypedBuf<double>>& copies) {
+    int count = 0;
+    for (int c = 0; c < 2; ++c)
+    {
+      if ((c == 1 && !stereoConfig) || !(this->*connected)(c) || !channels || !channels[c])
+        break;
+      copies[c].CopyFrom(channels[c], n);
+      ++count;
+    }
+    return count;
+  };
+  const int nIn = gather(inputs, &IPlugBase::IsInChannelConnected, mInCopies);
+  const int nOut = gather(outputs, &IPlugBase::IsOutChannelConnected, mOutCopies);
+
+  bool silent = nIn > 0 && nOut > 0 && IsSilent(mInCopies[0]) && IsSilent(mOutCopies[0]);
+  if (silent && nIn == 2 && nOut == 2)
+    silent = IsSilent(mInCopies[1]) && IsSilent(mOutCopies[1]);
+
+  if (!silent && nIn > 0 && mFftObj)
+  {
+    mRestarter.Process(mInCopies, nIn);
+
+    WDL_TypedBuf<double>& mono = mMono[0];
+    mono.CopyFrom(mInCopies[0]);
+    if (nIn == 2)
+    {
+      const double* right = mInCopies[1].Get();
+      for (int i = 0; i < n; ++i)
+        mono[i] = (mono[i] + right[i]) * 0.5;
+    }
+
+    // The analysis may write into the output copies; nothing of them goes
+    // back to the host.
+    mFftObj->Process(mMono, mScCopies, &mOutCopies);
+  }
+
+  for (int c = 0; c < 2; ++c)
+    if (c < nIn && c < nOut)
+      std::memcpy(outputs[c], inputs[c], sizeof(double) * static_cast<size_t>(n));
+}
+
+void Crest::UpdateCameraAngles(double angle0, double angle1)
+{
+  WDL_MutexLock lock(&mMutex);
+  GetParam(kAngle0)->SetNormalized((angle0 + 90.0) / 180.0);
+  TouchParam(kAngle0);
+  GetParam(kAngle1)->SetNormalized((angle1 - 15.0) / 75.0);
+  TouchParam(kAngle1);
+}
+
+void Crest::UpdateCamFov(double fov)
+{
+  WDL_MutexLock lock(&mMutex);
+  GetParam(kCamFov)->SetNormalized((fov - 15.0) / 30.0);
+  TouchParam(kCamFov);
+}
+
+void Crest::RefreshParamControl(int paramIdx)
+{
+  IParam* param = GetParam(paramIdx);
+  if (IGraphics* g = GetGUI(); g && param)
+    g->SetParameterFromPlug(paramIdx, param->Value(), false);
+}
+
+void Crest::ResetParamToDefault(int paramIdx)
+{
+  IParam* param = GetParam(paramIdx);
+  if (!GetGUI() || !param)
+    return;
+  param->SetToDefault();
+  RefreshParamControl(paramIdx);
+}
+
+void Crest::TouchParam(int paramIdx)
+{
+  IParam* param = GetParam(paramIdx);
+  if (!param)
+    return;
+  const double normalized = param->GetNormalized();
+  BeginInformHostOfParamChange(paramIdx);
+  if (IGraphics* g = GetGUI())
+    g->SetParameterFromPlug(paramIdx, normalized, true);
+  InformHostOfParamChange(paramIdx, normalized);
+  EndInformHostOfParamChange(paramIdx);
+}

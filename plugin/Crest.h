@@ -1,0 +1,88 @@
+// QX Crest: passes audio through untouched and feeds the mono mix of its
+// input to the spectral analysis whose history the 3-D view draws. Owns the
+// analysis chain and the view; reacts to its eleven parameters.
+#pragma once
+
+#include "framework/IPlugAAX.h"
+#include "framework/WDL_TypedBuf.h"
+#include "plugin/SecureRestarter.h"
+
+#include <vector>
+
+class CrestProcess;
+class CrestRender;
+class FftProcessObj14;
+class GraphControl10;
+class IGUIResizeButtonControl2;
+class IControl;
+class IGraphics;
+
+class Crest : public IPlugAAX
+{
+public:
+  enum EParams
+  {
+    kMode = 0,
+    kSpeed,
+    kDensity,
+    kScale,
+    kAngle0,
+    kAngle1,
+    kCamFov,
+    kGraph,
+    kSmallGUI,
+    kMediumGUI,
+    kBigGUI,
+    kNumParams
+  };
+
+  static constexpr int kEditorWidth = 800;
+  static constexpr int kEditorHeight = 555;
+
+  Crest();
+  ~Crest() override;
+
+  void Reset() override;
+  void OnParamChange(int paramIdx) override;
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+  void OnEditorWillResize() override;
+  void OnEditorResized() override;
+  void ResizeEditor(int w, int h) override;
+
+  // Camera moved with the mouse in the view; the view already shows it.
+  void UpdateCameraAngles(double angle0, double angle1);
+  void UpdateCamFov(double fov);
+
+  void RefreshParamControl(int paramIdx);
+  void ResetParamToDefault(int paramIdx);
+  void TouchParam(int paramIdx);
+
+  // Lays the editor out; yOffset moves the lower row down at larger sizes.
+  void CreateControls(IGraphics* graphics, int yOffset, bool createGraph);
+
+  CrestRender* GetView() { return mView; }
+  GraphControl10* GetGraph() { return mGraph; }
+  IGUIResizeButtonControl2* GetSizeButton(int i) { return mSizeButtons[i]; }
+
+private:
+  void ChangeEditorSize(int paramIdx);
+
+  FftProcessObj14* mFftObj = nullptr;
+  CrestProcess* mCrestProcess = nullptr;
+  GraphControl10* mGraph = nullptr;
+  CrestRender* mView = nullptr;
+  SecureRestarter mRestarter;
+
+  bool mWasPlaying = false;
+
+  int mGraphBaseWidth = 256;
+  int mGraphBaseHeight = 256;
+  IGUIResizeButtonControl2* mSizeButtons[3] = {nullptr, nullptr, nullptr};
+  bool mKeepGraph = true;
+  // Size buttons taken out of the editor by their own click; released once
+  // that click has been handled.
+  std::vector<IControl*> mRetiredButtons;
+
+  // Audio-thread scratch, sized once so that blocks never allocate.
+  std::vector<WDL_TypedBuf<double>> mInCopies, mOutCopies, mScCopies, mMono;
+};

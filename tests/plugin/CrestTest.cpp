@@ -1,0 +1,190 @@
+// The plug-in object through the host interface: pass-through, what reaches
+// the analysis, and the camera write-back.
+#include "plugin/Crest.h"
+#include "tests/support/TestHost.h"
+#include "view3d/CrestRender.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+namespace
+{
+std::vector<float> Sine(size_t n, double freq, double amp = 0.5)
+{
+  std::vector<float> s(n);
+  for (size_t i = 0; i < n; ++i)
+    s[i] = static_cast<float>(amp * std::sin(2.0 * M_PI * freq * static_cast<double>(i) / 44100.0));
+  return s;
+}
+
+uint64_t Spectra(TestHost& host) { return host.Plug()->GetView()->GetFrameCount(); }
+
+bool BitEqual(const std::vector<float>& a, const std::vector<float>& b)
+{
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+} // namespace
+
+TEST(Crest, NewInstanceSavesItsParameterValues)
+{
+  TestHost host;
+  const auto chunk = host.GetChunk();
+  ASSERT_EQ(chunk.size(), 88u);
+  EXPECT_EQ(ChunkValues(chunk), (std::vector<double>{0, 50, 50, 50, 0, 15, 45, 0, 1, 0, 0}));
+  EXPECT_STREQ(host.Plug()->GetPresetName(0), "-");
+  ASSERT_NE(host.Plug()->GetPresetChunk(0), nullptr);
+  EXPECT_EQ(host.Plug()->GetPresetChunk(0)->Size(), 88);
+  EXPECT_STREQ(host.Plug()->GetInputBusLabel(0), "main input");
+  EXPECT_STREQ(host.Plug()->GetOutputBusLabel(0), "output");
+}
+
+TEST(Crest, OutputEqualsInputBitForBitWhateverTheSamples)
+{
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> dist(-2.0f, 2.0f);
+  for (bool stereo : {true, false})
+  {
+    TestHost host(stereo);
+    std::vector<std::vector<float>> in(stereo ? 2 : 1, std::vector<float>(5000));
+    for (auto& ch : in)
+      for (float& v : ch)
+        v = dist(rng);
+    // Non-finite and tiny values pass through too, signalling NaNs included.
+    uint32_t sNaNBits = 0x7fa00001u;
+    float sNaN;
+    std::memcpy(&sNaN, &sNaNBits, sizeof sNaN);
+    in[0][10] = std::numeric_limits<float>::quiet_NaN();
+    in[0][11] = std::numeric_limits<float>::infinity();
+    in[0][12] = -std::numeric_limits<float>::infinity();
+    in[0][13] = sNaN;
+    in[0][14] = std::numeric_limits<float>::denorm_min();
+    in[0][15] = -0.0f;
+    for (int block : {1, 64, 512, 1024})
+    {
+      const auto out = host.Render(in, block);
+      for (size_t c = 0; c < in.size(); ++c)
+        EXPECT_TRUE(BitEqual(in[c], out[c])) << "stereo " << stereo << " block " << block << " channel " << c;
+    }
+  }
+}
+
+TEST(Crest, SpectraArriveInBurstsOfFourAfter1536Samples)
+{
+  TestHost host;
+  const auto sound = Sine(1535, 440.0);
+  host.Render({sound, sound});
+  EXPECT_EQ(Spectra(host), 0u);
+  const auto one = Sine(1, 440.0);
+  host.Render({one, one});
+  EXPECT_EQ(Spectra(host), 4u);
+  const auto more = Sine(2048, 440.0);
+  host.Render({more, more});
+  EXPECT_EQ(Spectra(host), 8u);
+}
+
+TEST(Crest, BypassPassesAudioAndAnalysesNothing)
+{
+  TestHost host;
+  ASSERT_EQ(host.Update("MasterBypass", 1.0), ACF_SUCCESS);
+  const auto sound = Sine(8192, 1000.0);
+  const auto out = host.Render({sound, sound});
+  EXPECT_TRUE(BitEqual(out[0], sound));
+  EXPECT_TRUE(BitEqual(out[1], sound));
+  EXPECT_EQ(Spectra(host), 0u);
+  ASSERT_EQ(host.Update("MasterBypass", 0.0), ACF_SUCCESS);
+  host.Render({sound, sound});
+  EXPECT_GT(Spectra(host), 0u);
+}
+
+TEST(Crest, OnlyTheFirstSilentBlockAfterSoundIsAnalysed)
+{
+  TestHost host;
+  const auto sound = Sine(1536, 440.0);
+  host.Render({sound, sound});
+  ASSERT_EQ(Spectra(host), 4u); // 1536 samples analysed
+
+  // The first silent block still meets the previous block's sound in the
+  // output buffers; the four after it are skipped. Had they been analysed,
+  // 4096 samples would have run a second cycle.
+  const std::vector<float> silence(5 * 512, 0.0f);
+  host.Render({silence, silence});
+  EXPECT_EQ(Spectra(host), 4u);
+
+  // 2048 analysed so far: 1536 more complete the second cycle.
+  host.Render({sound, sound});
+  EXPECT_EQ(Spectra(host), 8u);
+}
+
+TEST(Crest, StartingTheTransportResetsTheAnalysisOnce)
+{
+  TestHost host;
+  const auto block = Sine(1024, 440.0);
+  host.Render({block, block});
+  EXPECT_EQ(Spectra(host), 0u);
+
+  host.playing = true;
+  host.Render({block, block}); // reset first: 1024 since the reset
+  EXPECT_EQ(Spectra(host), 0u);
+  const auto half = Sine(512, 440.0);
+  host.Render({half, half}); // still playing: no second reset, 1536 now
+  EXPECT_EQ(Spectra(host), 4u);
+}
+
+TEST(Crest, MonoInstanceAnalysesItsOneChannel)
+{
+  TestHost host(false);
+  const auto sound = Sine(1536, 440.0);
+  const auto out = host.Render({sound});
+  EXPECT_TRUE(BitEqual(out[0], sound));
+  EXPECT_EQ(Spectra(host), 4u);
+}
+
+TEST(Crest, HostChangesOfCameraGraphAndSizeParametersAreIgnored)
+{
+  TestHost host;
+  for (const char* id : {"5", "6", "7", "8", "9", "10", "11"})
+  {
+    const double before = host.Normalized(id);
+    EXPECT_EQ(host.Update(id, 0.77), ACF_SUCCESS) << id;
+    EXPECT_DOUBLE_EQ(host.Normalized(id), before) << id;
+  }
+  EXPECT_EQ(host.Update("2", 0.25), ACF_SUCCESS);
+  EXPECT_DOUBLE_EQ(host.Plug()->GetParam(Crest::kSpeed)->Value(), 25.0);
+}
+
+TEST(Crest, CameraWriteBackSetsTheParametersAndTellsTheHost)
+{
+  TestHost host;
+  host.events.clear();
+  host.Plug()->UpdateCameraAngles(30.0, 45.0);
+  EXPECT_DOUBLE_EQ(host.Plug()->GetParam(Crest::kAngle0)->Value(), 30.0);
+  EXPECT_DOUBLE_EQ(host.Plug()->GetParam(Crest::kAngle1)->Value(), 45.0);
+  ASSERT_EQ(host.events.size(), 6u);
+  EXPECT_EQ(host.events[0].kind, "begin");
+  EXPECT_EQ(host.events[0].id, "5");
+  EXPECT_EQ(host.events[1].kind, "value");
+  EXPECT_NEAR(host.events[1].value, 120.0 / 180.0, 1e-12);
+  EXPECT_EQ(host.events[2].kind, "end");
+  EXPECT_EQ(host.events[3].id, "6");
+  EXPECT_NEAR(host.events[4].value, 30.0 / 75.0, 1e-12);
+
+  host.events.clear();
+  host.Plug()->UpdateCamFov(15.0);
+  EXPECT_DOUBLE_EQ(host.Plug()->GetParam(Crest::kCamFov)->Value(), 15.0);
+  ASSERT_EQ(host.events.size(), 3u);
+  EXPECT_EQ(host.events[1].id, "7");
+  EXPECT_DOUBLE_EQ(host.events[1].value, 0.0);
+}
+
+TEST(Crest, AnotherHostSampleRateLeavesTheAnalysisAt44100)
+{
+  TestHost host(true, 48000.0);
+  EXPECT_DOUBLE_EQ(host.Plug()->GetSampleRate(), 48000.0);
+  const auto sound = Sine(1536, 440.0);
+  host.Render({sound, sound});
+  EXPECT_EQ(Spectra(host), 4u);
+}
