@@ -369,13 +369,46 @@ AcfResult IPlugAAX::EditorSize(int32_t* width, int32_t* height)
   return ACF_SUCCESS;
 }
 
-AcfResult IPlugAAX::EditorOpen(uintptr_t) { return ACF_ERROR_UNIMPLEMENTED; }
-AcfResult IPlugAAX::EditorClose() { return ACF_ERROR_UNIMPLEMENTED; }
-AcfResult IPlugAAX::EditorIdle() { return ACF_ERROR_UNIMPLEMENTED; }
+AcfResult IPlugAAX::EditorOpen(uintptr_t parent)
+{
+  IGraphics* g = GetGUI();
+  if (!g)
+    return ACF_ERROR_UNIMPLEMENTED;
+  return g->OpenWindow(parent) ? ACF_SUCCESS : ACF_ERROR_INVALID_ARGUMENT;
+}
 
-AcfResult IPlugAAX::EditorSnapshot(bool, uint8_t* rgba, int32_t width, int32_t height)
+AcfResult IPlugAAX::EditorClose()
+{
+  IGraphics* g = GetGUI();
+  if (!g)
+    return ACF_ERROR_UNIMPLEMENTED;
+  g->CloseWindow();
+  return ACF_SUCCESS;
+}
+
+AcfResult IPlugAAX::EditorIdle()
+{
+  IGraphics* g = GetGUI();
+  if (!g)
+    return ACF_ERROR_UNIMPLEMENTED;
+  g->OnIdle();
+  return ACF_SUCCESS;
+}
+
+AcfResult IPlugAAX::EditorSnapshot(bool graphOnly, uint8_t* rgba, int32_t width, int32_t height)
 {
   if (!rgba || width <= 0 || height <= 0)
     return ACF_ERROR_INVALID_ARGUMENT;
-  return ACF_ERROR_UNIMPLEMENTED;
+  IGraphics* g = GetGUI();
+  if (!g)
+    return ACF_ERROR_UNIMPLEMENTED;
+  if (graphOnly)
+  {
+    if (width % 4 || height % 4)
+      return ACF_ERROR_INVALID_ARGUMENT;
+    return SnapshotGraph(rgba, width, height) ? ACF_SUCCESS : ACF_ERROR_UNIMPLEMENTED;
+  }
+  if (width != g->Width() || height != g->Height())
+    return ACF_ERROR_INVALID_ARGUMENT;
+  return g->Snapshot(rgba, width, height) ? ACF_SUCCESS : ACF_ERROR_UNIMPLEMENTED;
 }

@@ -42,6 +42,9 @@ public:
   virtual bool CompareState(const uint8_t* data, int nBytes, int startPos);
   virtual void OnEditorWillResize() {}
   virtual void OnEditorResized() {}
+  // The plug-in's graph alone, resized to w x h, as top-down RGBA; false
+  // when the plug-in has no graph or no picture of it can be made.
+  virtual bool SnapshotGraph(uint8_t*, int, int) { return false; }
 
   // A change made in the editor: under the mutex the parameter takes the
   // normalised value, the host is told and OnParamChange runs.

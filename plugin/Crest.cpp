@@ -2,6 +2,8 @@
 
 #include "dsp/CrestProcess.h"
 #include "dsp/FftProcessObj14.h"
+#include "dsp/Window.h"
+#include "framework/IControl.h"
 #include "framework/IGraphics.h"
 #include "view3d/CrestRender.h"
 
@@ -54,8 +56,8 @@ Crest::Crest()
   mCrestProcess->SetView(mView);
   std::vector<ProcessObj*> objs = {mCrestProcess};
   mFftObj = new FftProcessObj14(objs, 1, 0, kBufferSize, kOverlapping, kOversampling, GetSampleRate());
-  mFftObj->SetAnalysisWindow(-1, FftProcessObj14::kWindowHann);
-  mFftObj->SetSynthesisWindow(-1, FftProcessObj14::kWindowHann);
+  mFftObj->SetAnalysisWindow(-1, kWindowHann);
+  mFftObj->SetSynthesisWindow(-1, kWindowHann);
   mFftObj->SetKeepSynthesisEnergy(-1, false);
 
   AttachGraphics(graphics);

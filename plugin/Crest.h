@@ -48,6 +48,7 @@ public:
   void OnEditorWillResize() override;
   void OnEditorResized() override;
   void ResizeEditor(int w, int h) override;
+  bool SnapshotGraph(uint8_t* rgba, int w, int h) override;
 
   // Camera moved with the mouse in the view; the view already shows it.
   void UpdateCameraAngles(double angle0, double angle1);

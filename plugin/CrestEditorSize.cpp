@@ -15,11 +15,11 @@
 
 namespace
 {
-struct EditorSize
+struct SizeChoice
 {
   int paramIdx, width, height, yOffset;
 };
-constexpr EditorSize kSizes[3] = {
+constexpr SizeChoice kSizes[3] = {
   {Crest::kSmallGUI, 800, 555, 0},
   {Crest::kMediumGUI, 920, 640, 85},
   {Crest::kBigGUI, 1040, 722, 167},
@@ -58,8 +58,8 @@ void Crest::ChangeEditorSize(int paramIdx)
 {
   if (GetParam(paramIdx)->Int() != 1)
     return;
-  const EditorSize& size = kSizes[paramIdx - kSmallGUI];
-  for (const EditorSize& other : kSizes)
+  const SizeChoice& size = kSizes[paramIdx - kSmallGUI];
+  for (const SizeChoice& other : kSizes)
     if (other.paramIdx != paramIdx)
       ResetParamToDefault(other.paramIdx);
 
@@ -134,7 +134,7 @@ void Crest::OnEditorResized()
     mGraph->Resize(mGraphBaseWidth + g->Width() - kEditorWidth, mGraphBaseHeight + g->Height() - kEditorHeight);
 
   int yOffset = 0;
-  for (const EditorSize& size : kSizes)
+  for (const SizeChoice& size : kSizes)
     if (size.height == g->Height())
       yOffset = size.yOffset;
   CreateControls(g, yOffset, false);
@@ -151,4 +151,15 @@ void Crest::OnEditorResized()
       c->SetDefaultValue(p->GetDefaultNormalized());
     }
   }
+}
+
+bool Crest::SnapshotGraph(uint8_t* rgba, int w, int h)
+{
+  if (!mGraph)
+    return false;
+  int gw = 0, gh = 0;
+  mGraph->GetSize(&gw, &gh);
+  if (gw != w || gh != h)
+    mGraph->Resize(w, h);
+  return mGraph->ReadScreenRGBA(rgba);
 }

@@ -14,6 +14,7 @@ TEST(AudioPath, SteadyStateRenderDoesNotAllocate)
   for (bool stereo : {true, false})
   {
     TestHost host(stereo);
+    host.record = false;
     const int channels = stereo ? 2 : 1;
     std::vector<std::vector<float>> in(channels, std::vector<float>(1024)), out(channels, std::vector<float>(1024));
     const float* ins[2] = {};

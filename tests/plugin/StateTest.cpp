@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <set>
+#include <string>
 
 namespace
 {
@@ -19,10 +21,12 @@ TEST(State, RestoreSetsValuesClampsAndTellsTheHost)
   ASSERT_EQ(host.SetChunk(MakeChunk({2, 150, 20.5, -3, 45, 60, 30, 0, 1, 0, 0})), ACF_SUCCESS);
   EXPECT_EQ(ChunkValues(host.GetChunk()), (std::vector<double>{2, 100, 20.5, 0, 45, 60, 30, 0, 1, 0, 0}));
   EXPECT_EQ(host.Factory()->changeCounter(host.Effect()), before + 1);
-  int values = 0;
+  // Every parameter's value reaches the host.
+  std::set<std::string> told;
   for (const auto& e : host.events)
-    values += e.kind == "value";
-  EXPECT_EQ(values, 11);
+    if (e.kind == "value")
+      told.insert(e.id);
+  EXPECT_EQ(told.size(), 11u);
   EXPECT_DOUBLE_EQ(host.Normalized("2"), 1.0);
 }
 

@@ -91,9 +91,16 @@ int TestHost::Compare(const std::vector<unsigned char>& data, uint32_t chunkId)
   return equal;
 }
 
-void TestHost::Begin(void* user, const char* id) { static_cast<TestHost*>(user)->events.push_back({"begin", id, 0.0}); }
-void TestHost::Value(void* user, const char* id, double v) { static_cast<TestHost*>(user)->events.push_back({"value", id, v}); }
-void TestHost::End(void* user, const char* id) { static_cast<TestHost*>(user)->events.push_back({"end", id, 0.0}); }
+static void Record(void* user, const char* kind, const char* id, double v)
+{
+  auto* host = static_cast<TestHost*>(user);
+  if (host->record)
+    host->events.push_back({kind, id, v});
+}
+
+void TestHost::Begin(void* user, const char* id) { Record(user, "begin", id, 0.0); }
+void TestHost::Value(void* user, const char* id, double v) { Record(user, "value", id, v); }
+void TestHost::End(void* user, const char* id) { Record(user, "end", id, 0.0); }
 
 int32_t TestHost::Time(void* user, AcfTimeInfo* info)
 {

@@ -35,6 +35,7 @@ public:
   int Compare(const std::vector<unsigned char>& data, uint32_t chunkId = ACF_FOURCC('h', 'f', 'o', 'n'));
 
   std::vector<Event> events;
+  bool record = true; // a host that allocates in its callbacks would spoil allocation counts
   bool playing = false;
   bool hasTransport = true;
 
