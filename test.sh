@@ -6,4 +6,4 @@ cd "$(dirname "$0")"
 scripts/setup.sh
 scripts/build.sh
 cd build
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)"
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$(nproc)"
