@@ -1,0 +1,48 @@
+#pragma once
+
+#include "AudioSource.h"
+#include "EffectInstance.h"
+#include "PluginBundle.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// What every command that runs audio asks for on its command line.
+struct SessionOptions
+{
+  std::string bundle;
+  std::string input;  // empty: the demo signal
+  int channels = 0;   // 0: the input's own channel count
+  std::string loadState;
+  std::vector<std::string> settings;  // "ID=NORMALISED", applied in order
+  bool bypass = false;
+  std::string editorSize;  // "", "small", "medium" or "big"
+};
+
+// The bundle, the audio source and one effect brought up in the host's
+// order: description, create, initialise, restore a chunk, value updates.
+class HostSession
+{
+public:
+  explicit HostSession(const SessionOptions& options);
+
+  PluginBundle& bundle() { return *mBundle; }
+  EffectInstance& effect() { return *mEffect; }
+  AudioSource& source() { return *mSource; }
+  // What reached the effect, e.g. "in.wav (2 channels, 48000 Hz) as mono".
+  std::string inputLabel() const;
+
+  static std::vector<uint8_t> readFile(const std::string& path);
+  static void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+private:
+  void applySetting(const std::string& assignment);
+  void selectEditorSize(const std::string& size);
+  std::string findId(const std::string& idOrName);
+
+  std::unique_ptr<PluginBundle> mBundle;
+  std::unique_ptr<AudioSource> mSource;
+  std::unique_ptr<EffectInstance> mEffect;
+  std::vector<AcfParameterInfo> mParameters;
+};

@@ -1,0 +1,111 @@
+#include "RenderCommand.h"
+
+#include "BlockReader.h"
+#include "EditorWindow.h"
+#include "HostError.h"
+#include "PngWriter.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace
+{
+constexpr int kBlock = 512;
+
+void parseSize(const std::string& text, int& width, int& height)
+{
+  const std::string bad = "--size takes WIDTHxHEIGHT of at least 4x4 (got \"" + text + "\")";
+  const std::size_t x = text.find_first_of("xX");
+  if (x == std::string::npos)
+    throw HostError(bad, 2);
+  char* end = nullptr;
+  const long w = std::strtol(text.c_str(), &end, 10);
+  if (end != text.c_str() + x)
+    throw HostError(bad, 2);
+  const long h = std::strtol(text.c_str() + x + 1, &end, 10);
+  if (*end != '\0' || x + 1 == text.size())
+    throw HostError(bad, 2);
+  // The graph takes only multiples of 4.
+  width = static_cast<int>(std::min<long>(w, 16384) / 4 * 4);
+  height = static_cast<int>(std::min<long>(h, 16384) / 4 * 4);
+  if (width < 4 || height < 4)
+    throw HostError(bad, 2);
+}
+
+std::string absolute(const std::string& path)
+{
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real)
+    return path;
+  std::string s = real;
+  std::free(real);
+  return s;
+}
+}
+
+const char* RenderCommand::noDisplayMessage()
+{
+  return "render needs an X display (set DISPLAY or run under xvfb-run)";
+}
+
+int RenderCommand::run(const RenderOptions& options)
+{
+  if (!(options.at >= 0.0) || !std::isfinite(options.at))
+    throw HostError("--at must be a time of 0 seconds or more", 2);
+  int graphWidth = 0;
+  int graphHeight = 0;
+  if (!options.size.empty())
+    parseSize(options.size, graphWidth, graphHeight);
+
+  std::unique_ptr<EditorWindow> window = EditorWindow::connect();
+  if (!window)
+    throw HostError(noDisplayMessage(), 2);
+
+  HostSession session(options.session);
+  EffectInstance& effect = session.effect();
+  AudioSource& source = session.source();
+  int width = 0;
+  int height = 0;
+  effect.editorSize(width, height);
+  window->create(width, height, false, "QX Crest");
+  effect.openEditor(window->handle());
+
+  const int channels = effect.channels();
+  std::vector<std::vector<float>> in(channels, std::vector<float>(kBlock));
+  std::vector<std::vector<float>> out(channels, std::vector<float>(kBlock));
+  std::vector<float*> inFill(channels);
+  std::vector<const float*> inPtr(channels);
+  std::vector<float*> outPtr(channels);
+  for (int c = 0; c < channels; ++c)
+  {
+    inPtr[c] = inFill[c] = in[c].data();
+    outPtr[c] = out[c].data();
+  }
+  BlockReader reader(source, channels, kBlock, false);
+  const int64_t wanted = std::llround(std::min(options.at * source.sampleRate(), 1e15));
+  int64_t fed = 0;
+  while (fed < wanted)
+  {
+    const int n = reader.read(inFill.data(), static_cast<int>(std::min<int64_t>(kBlock, wanted - fed)));
+    if (n == 0)
+      break;
+    effect.render(inPtr.data(), outPtr.data(), n);
+    fed += n;
+  }
+
+  effect.idleEditor();
+  const bool graphOnly = !options.size.empty();
+  const int w = graphOnly ? graphWidth : width;
+  const int h = graphOnly ? graphHeight : height;
+  std::vector<uint8_t> rgba(static_cast<std::size_t>(w) * h * 4);
+  effect.snapshot(graphOnly, rgba.data(), w, h);
+  effect.closeEditor();
+  PngWriter::writeRgba(options.output, rgba.data(), w, h);
+
+  std::printf("%s\n", absolute(options.output).c_str());
+  std::printf("%s %d x %d after %.3f s of %s\n", graphOnly ? "graph" : "editor", w, h,
+              fed / source.sampleRate(), session.inputLabel().c_str());
+  return 0;
+}

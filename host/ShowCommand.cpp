@@ -1,0 +1,144 @@
+#include "ShowCommand.h"
+
+#include "BlockReader.h"
+#include "EditorWindow.h"
+#include "HostError.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <thread>
+#include <vector>
+
+namespace
+{
+constexpr int kBlock = 512;
+constexpr auto kIdlePeriod = std::chrono::milliseconds(40);  // 25 times a second
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void onSignal(int)
+{
+  gInterrupted = 1;
+}
+
+// Renders blocks paced by the clock: block k is due k * kBlock / rate after start.
+void audioLoop(EffectInstance& effect, AudioSource& source, std::atomic<bool>& running,
+               std::exception_ptr& failure)
+{
+  try
+  {
+    const int channels = effect.channels();
+    std::vector<std::vector<float>> in(channels, std::vector<float>(kBlock));
+    std::vector<std::vector<float>> out(channels, std::vector<float>(kBlock));
+    std::vector<float*> inFill(channels);
+    std::vector<const float*> inPtr(channels);
+    std::vector<float*> outPtr(channels);
+    for (int c = 0; c < channels; ++c)
+    {
+      inPtr[c] = inFill[c] = in[c].data();
+      outPtr[c] = out[c].data();
+    }
+    BlockReader reader(source, channels, kBlock, true);
+    const double rate = source.sampleRate();
+    const auto start = std::chrono::steady_clock::now();
+    int64_t frames = 0;
+    while (running)
+    {
+      const int n = reader.read(inFill.data(), kBlock);
+      if (n == 0)
+        break;
+      effect.render(inPtr.data(), outPtr.data(), n);
+      frames += n;
+      const auto due = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                 std::chrono::duration<double>(frames / rate));
+      std::this_thread::sleep_until(due);
+    }
+  }
+  catch (...)
+  {
+    failure = std::current_exception();
+  }
+  running = false;
+}
+}
+
+const char* ShowCommand::noDisplayMessage()
+{
+  return "show needs an X display (set DISPLAY or run under xvfb-run)";
+}
+
+int ShowCommand::run(const SessionOptions& options)
+{
+  std::unique_ptr<EditorWindow> window = EditorWindow::connect();
+  if (!window)
+    throw HostError(noDisplayMessage(), 2);
+
+  // The effect may report a new size from inside any call; Xlib is only
+  // touched on this thread, so the size waits here until the loop applies it.
+  // Declared before the session, which may still call back while it closes.
+  std::atomic<int64_t> pendingSize{-1};
+  HostSession session(options);
+  EffectInstance& effect = session.effect();
+  int width = 0;
+  int height = 0;
+  effect.editorSize(width, height);
+  effect.onViewResized([&pendingSize](int w, int h) {
+    pendingSize = (static_cast<int64_t>(w) << 32) | static_cast<uint32_t>(h);
+  });
+
+  window->create(width, height, true, "QX Crest");
+  effect.openEditor(window->handle());
+  std::printf("showing %s; close the window to end\n", session.inputLabel().c_str());
+  std::fflush(stdout);
+
+  std::signal(SIGINT, onSignal);
+  std::signal(SIGTERM, onSignal);
+
+  std::atomic<bool> running{true};
+  std::exception_ptr failure;
+  std::thread audio(audioLoop, std::ref(effect), std::ref(session.source()), std::ref(running),
+                    std::ref(failure));
+
+  try
+  {
+    auto nextIdle = std::chrono::steady_clock::now();
+    while (running && !gInterrupted)
+    {
+      const auto now = std::chrono::steady_clock::now();
+      const int wait = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(nextIdle - now).count());
+      if (!window->processEvents(std::max(0, wait)))
+        break;
+      const int64_t size = pendingSize.exchange(-1);
+      if (size >= 0)
+        window->resize(static_cast<int>(size >> 32), static_cast<int>(size & 0xFFFFFFFF));
+      if (std::chrono::steady_clock::now() >= nextIdle)
+      {
+        effect.idleEditor();
+        window->flush();
+        nextIdle += kIdlePeriod;
+        // After a stall, carry on from now rather than catching up.
+        if (nextIdle < std::chrono::steady_clock::now())
+          nextIdle = std::chrono::steady_clock::now() + kIdlePeriod;
+      }
+    }
+  }
+  catch (...)
+  {
+    running = false;
+    audio.join();
+    throw;
+  }
+  running = false;
+  audio.join();
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+  if (failure)
+    std::rethrow_exception(failure);
+  effect.closeEditor();
+  std::printf("played %.1f s of audio\n", effect.position() / effect.sampleRate());
+  return 0;
+}

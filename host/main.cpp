@@ -1,0 +1,160 @@
+// crest-host: loads the QX Crest bundle through its C entry points and runs
+// it the way a host would: describe it, process audio through it, render its
+// editor to a picture or show the editor live.
+
+#include "DescribeCommand.h"
+#include "EditorWindow.h"
+#include "HostError.h"
+#include "ProcessCommand.h"
+#include "RenderCommand.h"
+#include "ShowCommand.h"
+
+#include <CLI/CLI.hpp>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#ifndef CREST_DEFAULT_BUNDLE
+#define CREST_DEFAULT_BUNDLE "build/QX-Crest.bundle"
+#endif
+
+namespace
+{
+void addSessionOptions(CLI::App* cmd, SessionOptions& s)
+{
+  cmd->add_option("input", s.input, "sound file to play through the effect (default: a demo signal)");
+  cmd->add_option("--set", s.settings, "host value update ID=NORMALISED (id or name), repeatable")
+    ->allow_extra_args(false);
+  cmd->add_option("--load-state", s.loadState, "restore this chunk (raw data bytes) before the updates");
+}
+
+void addEditorOption(CLI::App* cmd, SessionOptions& s)
+{
+  cmd->add_option("--editor", s.editorSize, "editor size: small, medium or big")
+    ->check(CLI::IsMember({"small", "medium", "big"}));
+}
+
+bool displayOpens()
+{
+  const char* display = std::getenv("DISPLAY");
+  return display && *display && EditorWindow::connect() != nullptr;
+}
+
+// There is no display: the demo picture still comes out when xvfb-run can lend one.
+int renderDemoPicture(const std::string& bundle)
+{
+  char self[4096];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n > 0)
+  {
+    self[n] = '\0';
+    const std::string bundleArg = "--bundle=" + bundle;
+    execlp("xvfb-run", "xvfb-run", "-a", self, bundleArg.c_str(), "render", "-o", "crest-demo.png",
+           static_cast<char*>(nullptr));
+  }
+  // Not installed: render itself says what is missing.
+  RenderOptions r;
+  r.session.bundle = bundle;
+  r.output = "crest-demo.png";
+  return RenderCommand::run(r);
+}
+}
+
+int main(int argc, char** argv)
+{
+  CLI::App app{"crest-host: runs the QX Crest bundle as a host would", "crest-host"};
+  app.fallthrough();
+  app.require_subcommand(0, 1);
+  std::string bundle = CREST_DEFAULT_BUNDLE;
+  app.add_option("--bundle", bundle, "bundle folder (holding Contents/Linux/QX-Crest.so)")
+    ->capture_default_str();
+  app.footer("Without a subcommand: show the demo when a display opens, else render it to "
+             "crest-demo.png (through xvfb-run when that is installed).");
+
+  bool json = false;
+  CLI::App* describe = app.add_subcommand("describe", "print the description and the host parameters");
+  describe->add_flag("--json", json, "as JSON");
+
+  ProcessOptions process;
+  CLI::App* processCmd = app.add_subcommand("process", "run audio through the effect");
+  addSessionOptions(processCmd, process.session);
+  processCmd->add_option("-o,--output", process.output, "write the output as a float WAV file");
+  processCmd->add_option("--block", process.block, "frames per render call, 1 to 1024 (default 512)");
+  bool stereo = false;
+  bool mono = false;
+  CLI::Option* stereoOpt = processCmd->add_flag("--stereo", stereo, "use the stereo component");
+  processCmd->add_flag("--mono", mono, "use the mono component")->excludes(stereoOpt);
+  processCmd->add_flag("--bypass", process.session.bypass, "switch the host's bypass on");
+  processCmd->add_flag("--transport", process.transport, "report the transport as playing");
+  processCmd->add_option("--save-state", process.saveState, "write the chunk (raw data bytes) at the end");
+
+  RenderOptions render;
+  CLI::App* renderCmd = app.add_subcommand("render", "write a picture of the editor after some audio");
+  addSessionOptions(renderCmd, render.session);
+  addEditorOption(renderCmd, render.session);
+  renderCmd->add_option("-o,--output", render.output, "PNG file to write")->required();
+  renderCmd->add_option("--at", render.at, "seconds of audio to feed first (default 2.0)");
+  renderCmd->add_option("--size", render.size, "WIDTHxHEIGHT: the graph alone at this size");
+
+  SessionOptions show;
+  CLI::App* showCmd = app.add_subcommand("show", "show the editor while the audio plays, looped");
+  addSessionOptions(showCmd, show);
+  addEditorOption(showCmd, show);
+
+  try
+  {
+    app.parse(argc, argv);
+  }
+  catch (const CLI::ParseError& e)
+  {
+    // Help and the like; CLI11's own messages for errors take two lines.
+    if (e.get_exit_code() == 0)
+      return app.exit(e);
+    std::fprintf(stderr, "crest-host: %s\n", e.what());
+    return 2;
+  }
+
+  try
+  {
+    if (describe->parsed())
+      return DescribeCommand::run(bundle, json);
+    if (processCmd->parsed())
+    {
+      process.session.bundle = bundle;
+      process.session.channels = stereo ? 2 : mono ? 1 : 0;
+      return ProcessCommand::run(process);
+    }
+    if (renderCmd->parsed())
+    {
+      render.session.bundle = bundle;
+      return RenderCommand::run(render);
+    }
+    if (showCmd->parsed())
+    {
+      show.bundle = bundle;
+      return ShowCommand::run(show);
+    }
+    if (displayOpens())
+    {
+      SessionOptions s;
+      s.bundle = bundle;
+      return ShowCommand::run(s);
+    }
+    return renderDemoPicture(bundle);
+  }
+  catch (const HostError& e)
+  {
+    std::fflush(stdout);
+    std::fprintf(stderr, "crest-host: %s\n", e.what());
+    return e.exitCode();
+  }
+  catch (const std::exception& e)
+  {
+    std::fflush(stdout);
+    std::fprintf(stderr, "crest-host: %s\n", e.what());
+    return 1;
+  }
+}
