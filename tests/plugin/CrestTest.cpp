@@ -3,6 +3,7 @@
 #include "plugin/Crest.h"
 #include "tests/support/TestHost.h"
 #include "view3d/CrestRender.h"
+#include "view3d/LinesRender.h"
 
 #include <gtest/gtest.h>
 
@@ -187,4 +188,41 @@ TEST(Crest, AnotherHostSampleRateLeavesTheAnalysisAt44100)
   const auto sound = Sine(1536, 440.0);
   host.Render({sound, sound});
   EXPECT_EQ(Spectra(host), 4u);
+}
+
+TEST(Crest, AFreshViewShowsWhatTheParametersSay)
+{
+  TestHost host;
+  LinesRender* lines = host.Plug()->GetView()->GetLines();
+  EXPECT_EQ(lines->GetMode(), 0);
+  EXPECT_EQ(lines->GetDensity(), 40);     // 50 % between 16 and 64
+  EXPECT_EQ(lines->GetSpeedDivisor(), 4); // 50 % between 8 and 1
+  EXPECT_DOUBLE_EQ(lines->GetScale(), 0.5);
+  EXPECT_DOUBLE_EQ(lines->GetAngle0(), 0.0);
+  EXPECT_DOUBLE_EQ(lines->GetAngle1(), 15.0);
+  EXPECT_DOUBLE_EQ(lines->GetCamFov(), 45.0);
+  EXPECT_DOUBLE_EQ(host.Plug()->GetView()->GetSampleRate(), 44100.0);
+}
+
+TEST(Crest, ParameterChangesReachTheViewInItsUnits)
+{
+  TestHost host(true, 48000.0);
+  CrestRender* view = host.Plug()->GetView();
+  LinesRender* lines = view->GetLines();
+  ASSERT_EQ(host.Update("1", 1.0), ACF_SUCCESS);
+  EXPECT_EQ(lines->GetMode(), 2);
+  ASSERT_EQ(host.Update("2", 1.0), ACF_SUCCESS);
+  EXPECT_EQ(lines->GetSpeedDivisor(), 1);
+  ASSERT_EQ(host.Update("3", 0.0), ACF_SUCCESS);
+  EXPECT_EQ(lines->GetDensity(), 16);
+  ASSERT_EQ(host.Update("4", 0.25), ACF_SUCCESS);
+  EXPECT_DOUBLE_EQ(lines->GetScale(), 0.25);
+
+  // Camera values come from restored state (host updates are ignored).
+  ASSERT_EQ(host.SetChunk(MakeChunk({2, 100, 0, 25, -30, 60, 20, 0, 1, 0, 0})), ACF_SUCCESS);
+  EXPECT_DOUBLE_EQ(view->GetAngle0(), -30.0);
+  EXPECT_DOUBLE_EQ(lines->GetAngle1(), 60.0);
+  EXPECT_DOUBLE_EQ(lines->GetCamFov(), 20.0);
+  // The host's sample rate never reaches the view.
+  EXPECT_DOUBLE_EQ(view->GetSampleRate(), 44100.0);
 }
