@@ -5,6 +5,7 @@
 #include "dsp/Window.h"
 #include "framework/IControl.h"
 #include "framework/IGraphics.h"
+#include "graph/GraphControl10.h"
 #include "view3d/CrestRender.h"
 
 #include <cmath>
@@ -244,4 +245,20 @@ void Crest::TouchParam(int paramIdx)
     g->SetParameterFromPlug(paramIdx, normalized, true);
   InformHostOfParamChange(paramIdx, normalized);
   EndInformHostOfParamChange(paramIdx);
+}
+
+bool Crest::SnapshotGraph(uint8_t* rgba, int w, int h)
+{
+  if (!mGraph)
+    return false;
+  // The audio thread marks the graph dirty under the mutex; resizing it
+  // here must not race with that.
+  {
+    WDL_MutexLock lock(&mMutex);
+    int gw = 0, gh = 0;
+    mGraph->GetSize(&gw, &gh);
+    if (gw != w || gh != h)
+      mGraph->Resize(w, h);
+  }
+  return mGraph->ReadScreenRGBA(rgba);
 }

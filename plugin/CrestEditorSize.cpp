@@ -152,14 +152,3 @@ void Crest::OnEditorResized()
     }
   }
 }
-
-bool Crest::SnapshotGraph(uint8_t* rgba, int w, int h)
-{
-  if (!mGraph)
-    return false;
-  int gw = 0, gh = 0;
-  mGraph->GetSize(&gw, &gh);
-  if (gw != w || gh != h)
-    mGraph->Resize(w, h);
-  return mGraph->ReadScreenRGBA(rgba);
-}
