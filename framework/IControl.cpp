@@ -1,5 +1,6 @@
 #include "framework/IControl.h"
 
+#include "framework/IGraphics.h"
 #include "framework/IPlugBase.h"
 
 #include <algorithm>
@@ -18,6 +19,14 @@ double (*gClock)() = &SteadyMs;
 double IControl::NowMs() { return gClock(); }
 void IControl::SetClockForTesting(double (*clock)()) { gClock = clock ? clock : &SteadyMs; }
 
+int IControl::FrameForValue(double v, int nFrames)
+{
+  if (nFrames < 2)
+    return 1;
+  const int i = static_cast<int>((nFrames - 1) * v + 0.5) + 1;
+  return std::min(std::max(i, 1), nFrames);
+}
+
 IControl::IControl(IPlugBase* plug, IRECT rect, int paramIdx, IChannelBlend blend)
   : mPlug(plug), mRECT(rect), mTargetRECT(rect), mParamIdx(paramIdx), mBlend(blend)
 {
@@ -33,7 +42,9 @@ void IControl::OnMouseDown(int, int, IMouseMod* mod)
     mValue = mDefaultValue;
     SetDirty(true);
   }
-  // A right click prompts for a value; the editor surface provides the prompt.
+  // A right click (or Command-click) prompts for a value.
+  if (mod && mod->R)
+    PromptUserInput();
 }
 
 void IControl::OnMouseUp(int, int, IMouseMod*) {}
@@ -90,3 +101,10 @@ void IControl::SetDirty(bool push)
 }
 
 void IControl::SetClean() { mDirty = false; }
+
+void IControl::PromptUserInput()
+{
+  IGraphics* graphics = mGraphics ? mGraphics : (mPlug ? mPlug->GetGUI() : nullptr);
+  if (graphics && mParamIdx >= 0)
+    graphics->PromptUserInput(this);
+}

@@ -1,9 +1,17 @@
 #include "framework/IGraphics.h"
 
 #include "framework/IControl.h"
+#include "framework/IFontRenderer.h"
+#include "framework/IGraphicsWindow.h"
 #include "framework/IPlugBase.h"
+#include "framework/ITextEntry.h"
+#include "framework/LICE_Blit.h"
+#include "framework/LICE_MemBitmap.h"
+#include "framework/LICE_PNGLoader.h"
+#include "framework/LICE_SysBitmap.h"
 
 #include <algorithm>
+#include <cstring>
 #include <dlfcn.h>
 
 namespace
@@ -27,24 +35,85 @@ std::string BundleResourceDir()
     return "../Resources";
   return path.substr(0, slash) + "/../Resources";
 }
+
+bool IsEmpty(const IRECT& r) { return r.W() <= 0 || r.H() <= 0; }
+
+// Union that ignores empty rectangles (zero-height text rectangles among them).
+IRECT Union(const IRECT& a, const IRECT& b)
+{
+  if (IsEmpty(a))
+    return IsEmpty(b) ? IRECT() : b;
+  if (IsEmpty(b))
+    return a;
+  return IRECT(std::min(a.L, b.L), std::min(a.T, b.T), std::max(a.R, b.R), std::max(a.B, b.B));
+}
+
+IRECT Intersect(const IRECT& a, const IRECT& b)
+{
+  IRECT r(std::max(a.L, b.L), std::max(a.T, b.T), std::min(a.R, b.R), std::min(a.B, b.B));
+  return IsEmpty(r) ? IRECT() : r;
+}
+
+bool Intersects(const IRECT& a, const IRECT& b) { return !IsEmpty(Intersect(a, b)); }
+
+bool Contains(const IRECT& outer, const IRECT& inner)
+{
+  return IsEmpty(inner) ||
+         (inner.L >= outer.L && inner.T >= outer.T && inner.R <= outer.R && inner.B <= outer.B);
+}
+
+LICE_pixel ToPixel(const IColor& c) { return LICE_RGBA(c.R, c.G, c.B, c.A); }
 } // namespace
 
 IGraphics::IGraphics(IPlugBase* plug, int w, int h, int fps)
   : mPlug(plug), mWidth(w), mHeight(h), mFPS(fps),
-    mResourceDir(DefaultResourceDir().empty() ? BundleResourceDir() : DefaultResourceDir())
+    mResourceDir(DefaultResourceDir().empty() ? BundleResourceDir() : DefaultResourceDir()),
+    mFonts(new IFontRenderer)
 {
 }
 
-IGraphics::~IGraphics() { ClearControls(); }
+IGraphics::~IGraphics()
+{
+  mTextEntry.reset();
+  // Controls first: anything of theirs inside the window goes before it.
+  ClearControls();
+  CloseWindow();
+}
 
 void IGraphics::SetDefaultResourceDir(const char* dir) { DefaultResourceDir() = dir ? dir : ""; }
 
 std::string IGraphics::ResourcePath(const char* file) const { return mResourceDir + "/" + (file ? file : ""); }
 
+// --- Controls ---
+
 int IGraphics::AttachControl(IControl* control)
 {
+  if (!control)
+    return -1;
+  control->SetGraphics(this);
+  control->SetDirty(false);
   mControls.push_back(control);
   return NControls() - 1;
+}
+
+void IGraphics::ForgetControl(IControl* control)
+{
+  if (mMouseCapture == control)
+    mMouseCapture = nullptr;
+  if (mMouseOver == control)
+    mMouseOver = nullptr;
+  if (mTextEntry && mTextEntry->GetControl() == control)
+  {
+    mPendingRegion = Union(mPendingRegion, mTextEntry->GetRECT());
+    mTextEntry.reset();
+  }
+  auto painted = mPainted.find(control);
+  if (painted != mPainted.end())
+  {
+    mPendingRegion = Union(mPendingRegion, painted->second);
+    mPainted.erase(painted);
+  }
+  mPendingRegion = Union(mPendingRegion, *control->GetRECT());
 }
 
 bool IGraphics::DetachControl(IControl* control)
@@ -53,6 +122,7 @@ bool IGraphics::DetachControl(IControl* control)
   if (it == mControls.end())
     return false;
   mControls.erase(it);
+  ForgetControl(control);
   return true;
 }
 
@@ -60,6 +130,11 @@ void IGraphics::ClearControls()
 {
   std::vector<IControl*> controls;
   controls.swap(mControls);
+  mMouseCapture = nullptr;
+  mMouseOver = nullptr;
+  mTextEntry.reset();
+  mPainted.clear();
+  mFullRedraw = true;
   for (IControl* c : controls)
     delete c;
 }
@@ -85,9 +160,22 @@ void IGraphics::SetAllControlsDirty()
 {
   for (IControl* c : mControls)
     c->SetDirty(false);
+  mFullRedraw = true;
 }
 
-void IGraphics::PrepDraw() {}
+void IGraphics::PrepDraw()
+{
+  EnsureDrawBitmap();
+  mFullRedraw = true;
+}
+
+void IGraphics::EnsureDrawBitmap()
+{
+  if (!mDrawBitmap)
+    mDrawBitmap.reset(new LICE_SysBitmap(mWidth, mHeight));
+  else if (mDrawBitmap->getWidth() != mWidth || mDrawBitmap->getHeight() != mHeight)
+    mDrawBitmap->resize(mWidth, mHeight);
+}
 
 void IGraphics::Resize(int w, int h)
 {
@@ -96,9 +184,488 @@ void IGraphics::Resize(int w, int h)
   mWidth = w;
   mHeight = h;
   ClearControls();
+  mScaledBackground.reset();
+  if (mDrawBitmap)
+    EnsureDrawBitmap();
+  if (mWindowImpl)
+    mWindowImpl->SetSize(w, h);
+  mFullRedraw = true;
   if (mPlug)
   {
     mPlug->ResizeGraphics(w, h);
     mPlug->OnEditorResized();
   }
+}
+
+// --- Window ---
+
+bool IGraphics::OpenWindow(uintptr_t parentX11Window)
+{
+  if (mWindowImpl)
+    return true;
+  mWindowImpl = IGraphicsWindow::Open(this, parentX11Window, mWidth, mHeight);
+  if (!mWindowImpl)
+    return false;
+  mWindow = mWindowImpl->GetNativeWindow();
+  EnsureDrawBitmap();
+  mFullRedraw = true;
+  OnIdle();
+  return true;
+}
+
+void IGraphics::CloseWindow()
+{
+  if (!mWindowImpl)
+    return;
+  if (mTextEntry)
+    CancelTextEntry();
+  if (mMouseOver)
+    OnMouseOut();
+  mMouseCapture = nullptr;
+  if (mDrawBitmap)
+    mDrawBitmap->ReleaseWindowResources();
+  delete mWindowImpl;
+  mWindowImpl = nullptr;
+  mWindow = 0;
+}
+
+void IGraphics::OnIdle()
+{
+  if (mWindowImpl)
+    mWindowImpl->ProcessEvents();
+  IRECT region;
+  if (!IsDirty(&region))
+    return;
+  DrawRegion(region);
+  ShowRegion(mLastRedraw);
+}
+
+void IGraphics::ShowRegion(const IRECT& region)
+{
+  if (mWindowImpl && mDrawBitmap)
+    mWindowImpl->Show(mDrawBitmap.get(), region);
+}
+
+void IGraphics::OnWindowExposed(const IRECT& region)
+{
+  if (!mDrawBitmap)
+    return;
+  // A surface never drawn has nothing to show yet; the next tick draws it.
+  if (mNumRedraws == 0)
+  {
+    mFullRedraw = true;
+    return;
+  }
+  ShowRegion(region);
+}
+
+bool IGraphics::Snapshot(uint8_t* rgba, int w, int h)
+{
+  if (!rgba || w != mWidth || h != mHeight || w <= 0 || h <= 0)
+    return false;
+  if (mWindowImpl)
+    mWindowImpl->ProcessEvents();
+  IRECT ignored;
+  IsDirty(&ignored); // takes the dirty marks: everything is drawn now
+  DrawRegion(IRECT(0, 0, mWidth, mHeight));
+  ShowRegion(mLastRedraw);
+  const LICE_pixel* bits = mDrawBitmap->getBits();
+  const int span = mDrawBitmap->getRowSpan();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+    {
+      const LICE_pixel p = bits[static_cast<long>(y) * span + x];
+      uint8_t* out = rgba + (static_cast<size_t>(y) * w + x) * 4;
+      out[0] = static_cast<uint8_t>(LICE_GETR(p));
+      out[1] = static_cast<uint8_t>(LICE_GETG(p));
+      out[2] = static_cast<uint8_t>(LICE_GETB(p));
+      out[3] = 255;
+    }
+  return true;
+}
+
+// --- Redrawing ---
+
+IRECT IGraphics::PaintExtent(IControl* control) const
+{
+  // Zero-height text rectangles still mark where their text goes.
+  IRECT extent = *control->GetRECT();
+  extent.R = std::max(extent.R, extent.L + 1);
+  extent.B = std::max(extent.B, extent.T + 1);
+  auto painted = mPainted.find(control);
+  if (painted != mPainted.end())
+    extent = Union(extent, painted->second);
+  return extent;
+}
+
+bool IGraphics::IsDirty(IRECT* region)
+{
+  // The audio thread marks the graph dirty under the plug-in's mutex.
+  WDL_MutexLock lock(mPlug ? &mPlug->GetMutex() : nullptr);
+  IRECT r = mPendingRegion;
+  if (mFullRedraw)
+    r = IRECT(0, 0, mWidth, mHeight);
+  for (IControl* c : mControls)
+    if (c->IsDirty())
+    {
+      r = Union(r, PaintExtent(c));
+      c->SetClean();
+    }
+  mPendingRegion = IRECT();
+  mFullRedraw = false;
+  r = Intersect(r, IRECT(0, 0, mWidth, mHeight));
+  if (region)
+    *region = r;
+  return !IsEmpty(r);
+}
+
+void IGraphics::AddPainted(const IRECT& r) { mPaintBounds = Union(mPaintBounds, r); }
+
+void IGraphics::DrawBackground()
+{
+  if (!mBackground.mData || mBackground.W <= 0 || mBackground.H <= 0)
+  {
+    LICE_FillRect(mDrawBitmap.get(), mClip, LICE_RGBA(0, 0, 0, 255), 1.0f, &mClip);
+    return;
+  }
+  LICE_IBitmap* picture = mBackground.mData;
+  if (mBackground.W != mWidth || mBackground.H != mHeight)
+  {
+    // Stretched once per editor size; the redraws copy the result.
+    if (!mScaledBackground)
+    {
+      mScaledBackground.reset(new LICE_MemBitmap(mWidth, mHeight));
+      LICE_ScaledBlit(mScaledBackground.get(), picture, IRECT(0, 0, mWidth, mHeight));
+    }
+    picture = mScaledBackground.get();
+  }
+  LICE_Blit(mDrawBitmap.get(), picture, mClip.L, mClip.T, mClip.L, mClip.T, mClip.W(), mClip.H(), 1.0f,
+            IChannelBlend::kBlendClobber, &mClip);
+}
+
+void IGraphics::DrawRegion(const IRECT& regionIn)
+{
+  EnsureDrawBitmap();
+  const IRECT editor(0, 0, mWidth, mHeight);
+  IRECT region = Intersect(regionIn, editor);
+  if (IsEmpty(region))
+    return;
+
+  // Values and dirty marks also change on other threads under the
+  // plug-in's mutex; the controls draw a consistent state. A control may
+  // paint beyond the region (a text that grew); the region then grows and
+  // is drawn again, a few times at most.
+  WDL_MutexLock lock(mPlug ? &mPlug->GetMutex() : nullptr);
+  for (int pass = 0; pass < 4; ++pass)
+  {
+    mClip = region;
+    DrawBackground();
+    IRECT needed = region;
+    for (size_t i = 0; i < mControls.size(); ++i)
+    {
+      IControl* c = mControls[i];
+      const IRECT before = PaintExtent(c);
+      if (c->IsHidden() || !Intersects(before, region))
+        continue;
+      mPaintBounds = IRECT();
+      c->Draw(this);
+      mPainted[c] = mPaintBounds;
+      // Paint beyond what the control covered before is new on screen.
+      if (!Contains(before, mPaintBounds))
+        needed = Union(needed, Intersect(mPaintBounds, editor));
+    }
+    if (Contains(region, needed) || pass == 3)
+      break;
+    region = needed;
+  }
+
+  // GL pictures go over everything drawn beneath them.
+  mClip = region;
+  for (size_t i = 0; i < mControls.size(); ++i)
+  {
+    IControl* c = mControls[i];
+    if (c->IsHidden() || !Intersects(*c->GetRECT(), region))
+      continue;
+    if (LICE_IBitmap* gl = c->GetGLBitmap())
+    {
+      const IRECT* r = c->GetRECT();
+      LICE_Blit(mDrawBitmap.get(), gl, r->L, r->T, 0, 0, std::min(r->W(), gl->getWidth()),
+                std::min(r->H(), gl->getHeight()), 1.0f, IChannelBlend::kBlendClobber, &mClip);
+    }
+  }
+  DrawTextEntry();
+  ++mNumRedraws;
+  mLastRedraw = region;
+}
+
+void IGraphics::DrawTextEntry()
+{
+  if (!mTextEntry || !Intersects(mTextEntry->GetRECT(), mClip))
+    return;
+  IRECT r = mTextEntry->GetRECT();
+  IText text = mTextEntry->GetText();
+  LICE_FillRect(mDrawBitmap.get(), r, ToPixel(text.mTextEntryBGColor), 1.0f, &mClip);
+  LICE_DrawRect(mDrawBitmap.get(), r, ToPixel(text.mTextEntryFGColor), &mClip);
+  text.mColor = text.mTextEntryFGColor;
+  text.mAlign = IText::kAlignNear;
+  const std::string shown = mTextEntry->GetString() + "_";
+  IRECT line(r.L + 3, r.T + std::max(0, (r.H() - text.mSize - 4) / 2), r.R - 3, r.B);
+  mFonts->DrawText(mDrawBitmap.get(), text, shown.c_str(), line, &mClip, nullptr);
+}
+
+// --- Pictures ---
+
+IBitmap IGraphics::LoadIBitmap(int id, const char* path, int nStates)
+{
+  auto it = mBitmaps.find(id);
+  if (it == mBitmaps.end())
+  {
+    LICE_MemBitmap* bitmap = LICE_PNGLoader::Load(ResourcePath(path).c_str());
+    it = mBitmaps.emplace(id, std::unique_ptr<LICE_MemBitmap>(bitmap)).first;
+  }
+  LICE_MemBitmap* bitmap = it->second.get();
+  if (!bitmap)
+    return IBitmap(nullptr, 0, 0, nStates);
+  return IBitmap(bitmap, bitmap->getWidth(), bitmap->getHeight(), nStates);
+}
+
+void IGraphics::AttachBackground(int id, const char* path)
+{
+  mBackground = LoadIBitmap(id, path, 1);
+  mScaledBackground.reset();
+  mFullRedraw = true;
+}
+
+// --- Drawing ---
+
+LICE_IBitmap* IGraphics::GetDrawBitmap()
+{
+  EnsureDrawBitmap();
+  return mDrawBitmap.get();
+}
+
+bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int bmpState, const IChannelBlend* blend)
+{
+  if (!bitmap || !dest)
+    return false;
+  const int frame = std::clamp(bmpState, 1, std::max(bitmap->N, 1));
+  return DrawBitmap(bitmap, dest, 0, (frame - 1) * bitmap->FrameHeight(), blend);
+}
+
+bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int srcX, int srcY, const IChannelBlend* blend)
+{
+  if (!bitmap || !bitmap->mData || !dest)
+    return false;
+  EnsureDrawBitmap();
+  const IChannelBlend::EBlendMethod mode = blend ? blend->mMethod : IChannelBlend::kBlendNone;
+  const float weight = blend ? blend->mWeight : 1.0f;
+  AddPainted(*dest);
+  LICE_Blit(mDrawBitmap.get(), bitmap->mData, dest->L, dest->T, srcX, srcY, dest->W(), dest->H(), weight, mode, &mClip);
+  return true;
+}
+
+bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect)
+{
+  if (!text || !str || !*str || !rect)
+    return false;
+  EnsureDrawBitmap();
+  IRECT drawn;
+  if (!mFonts->DrawText(mDrawBitmap.get(), *text, str, *rect, &mClip, &drawn))
+    return false;
+  AddPainted(drawn);
+  return true;
+}
+
+bool IGraphics::MeasureIText(IText* text, const char* str, IRECT* rect, IRECT* box)
+{
+  if (!text || !rect)
+    return false;
+  return mFonts->MeasureText(*text, str, *rect, box);
+}
+
+bool IGraphics::FillIRect(const IColor* color, IRECT* rect, const IChannelBlend* blend)
+{
+  if (!color || !rect)
+    return false;
+  EnsureDrawBitmap();
+  AddPainted(*rect);
+  LICE_FillRect(mDrawBitmap.get(), *rect, ToPixel(*color), blend ? blend->mWeight : 1.0f, &mClip);
+  return true;
+}
+
+bool IGraphics::DrawRect(const IColor* color, IRECT* rect)
+{
+  if (!color || !rect)
+    return false;
+  EnsureDrawBitmap();
+  AddPainted(*rect);
+  LICE_DrawRect(mDrawBitmap.get(), *rect, ToPixel(*color), &mClip);
+  return true;
+}
+
+// --- Events ---
+
+IControl* IGraphics::GetMouseControl(int x, int y)
+{
+  for (auto it = mControls.rbegin(); it != mControls.rend(); ++it)
+  {
+    IControl* c = *it;
+    if (!c->IsHidden() && !c->IsGrayed() && !c->IsMouseTransparent() && c->IsHit(x, y))
+      return c;
+  }
+  return nullptr;
+}
+
+void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
+{
+  if (mTextEntry)
+  {
+    if (mTextEntry->GetRECT().Contains(x, y))
+      return;
+    CommitTextEntry();
+  }
+  mMouseX = x;
+  mMouseY = y;
+  mMouseCapture = GetMouseControl(x, y);
+  if (mMouseCapture)
+    mMouseCapture->OnMouseDown(x, y, mod);
+}
+
+void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
+{
+  IControl* c = mMouseCapture;
+  mMouseCapture = nullptr;
+  if (c)
+    c->OnMouseUp(x, y, mod);
+}
+
+void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
+{
+  const int dX = x - mMouseX, dY = y - mMouseY;
+  if (dX == 0 && dY == 0)
+    return;
+  mMouseX = x;
+  mMouseY = y;
+  if (mMouseCapture)
+    mMouseCapture->OnMouseDrag(x, y, dX, dY, mod);
+}
+
+bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
+{
+  if (mTextEntry)
+  {
+    if (mTextEntry->GetRECT().Contains(x, y))
+      return false;
+    CommitTextEntry();
+  }
+  mMouseX = x;
+  mMouseY = y;
+  mMouseCapture = GetMouseControl(x, y);
+  return mMouseCapture && mMouseCapture->OnMouseDblClick(x, y, mod);
+}
+
+void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, double d)
+{
+  if (IControl* c = GetMouseControl(x, y))
+    c->OnMouseWheel(x, y, mod, d);
+}
+
+bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
+{
+  if (!mHandleMouseOver)
+    return false;
+  IControl* c = GetMouseControl(x, y);
+  if (c != mMouseOver && mMouseOver)
+    mMouseOver->OnMouseOut();
+  mMouseOver = c;
+  if (c)
+    c->OnMouseOver(x, y, mod);
+  return c != nullptr;
+}
+
+void IGraphics::OnMouseOut()
+{
+  IControl* c = mMouseOver;
+  mMouseOver = nullptr;
+  if (c)
+    c->OnMouseOut();
+}
+
+bool IGraphics::OnKeyDown(int x, int y, int key, IMouseMod* mod)
+{
+  IControl* c = GetMouseControl(x, y);
+  return c && c->OnKeyDown(x, y, key, mod);
+}
+
+// --- Prompt ---
+
+void IGraphics::PromptUserInput(IControl* control)
+{
+  IParam* param = control && mPlug ? mPlug->GetParam(control->ParamIdx()) : nullptr;
+  if (!param)
+    return;
+  if (mTextEntry)
+    CancelTextEntry();
+  char value[64];
+  param->GetDisplayForHost(param->Value(), value, sizeof value);
+
+  // Over the control, at least wide and tall enough for a number.
+  IText text = *control->GetText();
+  text.mSize = std::clamp(text.mSize, 10, 16);
+  const IRECT* r = control->GetRECT();
+  const int w = std::max(r->W(), 64), h = text.mSize + 8;
+  const int cx = (r->L + r->R) / 2, cy = (r->T + r->B) / 2;
+  IRECT box(cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h);
+  box = IRECT(std::clamp(box.L, 0, std::max(0, mWidth - w)), std::clamp(box.T, 0, std::max(0, mHeight - h)), 0, 0);
+  box.R = box.L + w;
+  box.B = box.T + h;
+  mTextEntry.reset(new ITextEntry(control, control->ParamIdx(), box, text, value));
+  mPendingRegion = Union(mPendingRegion, box);
+}
+
+bool IGraphics::OnTextEntryKey(int character)
+{
+  if (!mTextEntry)
+    return false;
+  switch (character)
+  {
+    case 8:
+    case 127:
+      mTextEntry->Backspace();
+      break;
+    case 13:
+    case 10:
+      CommitTextEntry();
+      return true;
+    case 27:
+      CancelTextEntry();
+      return true;
+    default:
+      mTextEntry->Insert(static_cast<char>(character));
+      break;
+  }
+  mPendingRegion = Union(mPendingRegion, mTextEntry->GetRECT());
+  return true;
+}
+
+void IGraphics::CommitTextEntry()
+{
+  if (!mTextEntry)
+    return;
+  std::unique_ptr<ITextEntry> entry(mTextEntry.release());
+  mPendingRegion = Union(mPendingRegion, entry->GetRECT());
+  IParam* param = mPlug ? mPlug->GetParam(entry->GetParamIdx()) : nullptr;
+  double value = 0.0;
+  if (!param || !entry->Parse(&value))
+    return;
+  value = std::clamp(value, param->GetMin(), param->GetMax());
+  entry->GetControl()->SetValueFromUserInput(param->ToNormalized(value));
+}
+
+void IGraphics::CancelTextEntry()
+{
+  if (!mTextEntry)
+    return;
+  mPendingRegion = Union(mPendingRegion, mTextEntry->GetRECT());
+  mTextEntry.reset();
 }

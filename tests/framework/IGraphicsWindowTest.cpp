@@ -1,0 +1,261 @@
+// The editor's X11 window: opening inside a parent, showing the drawing
+// surface, and the road of real window-system events to the controls.
+#include "framework/IControl.h"
+#include "framework/IGraphics.h"
+#include "framework/IGraphicsWindow.h"
+#include "framework/IKeyCodes.h"
+#include "tests/framework/EditorTestPlug.h"
+
+#include <gtest/gtest.h>
+// After gtest: Xlib's macros (None, Bool) would clash with its names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+class Recorder : public IControl
+{
+public:
+  Recorder(IPlugBase* plug, IRECT r, IColor c) : IControl(plug, r), colour(c) {}
+  bool Draw(IGraphics* g) override { return g->FillIRect(&colour, &mRECT); }
+  void OnMouseDown(int x, int y, IMouseMod* mod) override
+  {
+    log.push_back(std::string("down") + (mod->R ? " R" : "") + (mod->S ? " S" : "") + " " + std::to_string(x) + "," +
+                  std::to_string(y));
+  }
+  void OnMouseUp(int, int, IMouseMod*) override { log.push_back("up"); }
+  void OnMouseDrag(int, int, int dX, int dY, IMouseMod*) override
+  {
+    log.push_back("drag " + std::to_string(dX) + "," + std::to_string(dY));
+  }
+  bool OnMouseDblClick(int, int, IMouseMod*) override
+  {
+    log.push_back("dbl");
+    return true;
+  }
+  void OnMouseWheel(int, int, IMouseMod*, double d) override { log.push_back("wheel " + std::to_string(static_cast<int>(d))); }
+  bool OnKeyDown(int, int, int key, IMouseMod*) override
+  {
+    log.push_back("key " + std::to_string(key));
+    return false;
+  }
+  IColor colour;
+  std::vector<std::string> log;
+};
+
+// A parent window like the host's, on a connection of its own.
+struct HostWindow
+{
+  HostWindow(int w, int h, bool mapped)
+  {
+    display = static_cast<Display*>(OpenTestDisplay());
+    if (!display)
+      return;
+    const int screen = DefaultScreen(display);
+    window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(w),
+                                 static_cast<unsigned>(h), 0, 0, 0);
+    if (mapped)
+      XMapWindow(display, window);
+    XSync(display, False);
+  }
+  ~HostWindow()
+  {
+    if (!display)
+      return;
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+  }
+  Display* display = nullptr;
+  Window window = 0;
+};
+
+void Send(Display* d, Window w, XEvent ev)
+{
+  ev.xany.display = d;
+  ev.xany.window = w;
+  XSendEvent(d, w, True, NoEventMask, &ev);
+  XSync(d, False);
+}
+
+XEvent Button(int type, Window w, int x, int y, unsigned button, Time time, unsigned state = 0)
+{
+  XEvent ev{};
+  ev.type = type;
+  ev.xbutton.window = w;
+  ev.xbutton.x = x;
+  ev.xbutton.y = y;
+  ev.xbutton.button = button;
+  ev.xbutton.time = time;
+  ev.xbutton.state = state;
+  ev.xbutton.same_screen = True;
+  return ev;
+}
+
+// Lets the editor handle what the server delivered.
+void Pump(IGraphics* g)
+{
+  for (int i = 0; i < 5; ++i)
+  {
+    g->OnIdle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+} // namespace
+
+TEST(IGraphicsWindow, OpensInsideTheHostWindowAndShowsTheSurface)
+{
+  if (!HaveDisplay())
+    GTEST_SKIP() << "no X display";
+  HostWindow host(120, 80, true);
+  ASSERT_NE(host.display, nullptr);
+  EditorTestPlug plug;
+  auto* g = new IGraphics(&plug, 120, 80);
+  plug.AttachGraphics(g);
+  g->AttachControl(new Recorder(&plug, IRECT(0, 0, 60, 80), IColor(255, 255, 0, 0)));
+  g->AttachControl(new Recorder(&plug, IRECT(60, 0, 120, 80), IColor(255, 0, 0, 255)));
+  ASSERT_TRUE(g->OpenWindow(host.window));
+  ASSERT_NE(g->GetWindow(), 0u);
+  EXPECT_TRUE(g->OpenWindow(host.window)); // once is enough
+
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  XQueryTree(host.display, static_cast<Window>(g->GetWindow()), &root, &parent, &children, &n);
+  if (children)
+    XFree(children);
+  EXPECT_EQ(parent, host.window);
+
+  // What the window shows is the drawn surface.
+  Pump(g);
+  XImage* image = nullptr;
+  for (int tries = 0; tries < 50 && !image; ++tries)
+  {
+    XWindowAttributes attrs;
+    XGetWindowAttributes(host.display, static_cast<Window>(g->GetWindow()), &attrs);
+    if (attrs.map_state == IsViewable)
+      image = XGetImage(host.display, static_cast<Window>(g->GetWindow()), 0, 0, 120, 80, AllPlanes, ZPixmap);
+    else
+      Pump(g);
+  }
+  ASSERT_NE(image, nullptr);
+  g->OnWindowExposed(IRECT(0, 0, 120, 80));
+  XDestroyImage(image);
+  image = XGetImage(host.display, static_cast<Window>(g->GetWindow()), 0, 0, 120, 80, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  const unsigned long left = XGetPixel(image, 30, 40), right = XGetPixel(image, 90, 40);
+  EXPECT_EQ(left & image->red_mask, image->red_mask);
+  EXPECT_EQ(left & image->blue_mask, 0ul);
+  EXPECT_EQ(right & image->blue_mask, image->blue_mask);
+  EXPECT_EQ(right & image->red_mask, 0ul);
+  XDestroyImage(image);
+
+  // A new size reaches the window.
+  g->Resize(150, 90);
+  Pump(g);
+  XWindowAttributes attrs;
+  XGetWindowAttributes(host.display, static_cast<Window>(g->GetWindow()), &attrs);
+  EXPECT_EQ(attrs.width, 150);
+  EXPECT_EQ(attrs.height, 90);
+
+  g->CloseWindow();
+  EXPECT_EQ(g->GetWindow(), 0u);
+  EXPECT_FALSE(g->IsWindowOpen());
+}
+
+TEST(IGraphicsWindow, SnapshotWorksWithAnUnmappedParent)
+{
+  if (!HaveDisplay())
+    GTEST_SKIP() << "no X display";
+  HostWindow host(64, 32, false); // outlives the editor, as in a host
+  ASSERT_NE(host.display, nullptr);
+  EditorTestPlug plug;
+  auto* g = new IGraphics(&plug, 64, 32);
+  plug.AttachGraphics(g);
+  g->AttachControl(new Recorder(&plug, IRECT(0, 0, 64, 32), IColor(255, 0, 200, 0)));
+  ASSERT_TRUE(g->OpenWindow(host.window));
+  std::vector<uint8_t> rgba(64 * 32 * 4);
+  ASSERT_TRUE(g->Snapshot(rgba.data(), 64, 32));
+  EXPECT_EQ(rgba[0], 0);
+  EXPECT_EQ(rgba[1], 200);
+  EXPECT_EQ(rgba[2], 0);
+}
+
+TEST(IGraphicsWindow, WindowEventsReachTheControls)
+{
+  if (!HaveDisplay())
+    GTEST_SKIP() << "no X display";
+  HostWindow host(100, 100, true);
+  ASSERT_NE(host.display, nullptr);
+  EditorTestPlug plug;
+  auto* g = new IGraphics(&plug, 100, 100);
+  g->HandleMouseOver(true);
+  plug.AttachGraphics(g);
+  auto* rec = new Recorder(&plug, IRECT(0, 0, 100, 100), IColor(255, 0, 0, 0));
+  g->AttachControl(rec);
+  ASSERT_TRUE(g->OpenWindow(host.window));
+  Pump(g);
+  Display* d = host.display;
+  const Window w = static_cast<Window>(g->GetWindow());
+
+  // Press, drag up by 10, release.
+  Send(d, w, Button(ButtonPress, w, 20, 30, Button1, 1000));
+  XEvent motion{};
+  motion.type = MotionNotify;
+  motion.xmotion.x = 20;
+  motion.xmotion.y = 20;
+  motion.xmotion.time = 1010;
+  motion.xmotion.state = Button1Mask;
+  motion.xmotion.same_screen = True;
+  Send(d, w, motion);
+  Send(d, w, Button(ButtonRelease, w, 20, 20, Button1, 1020));
+  // A second press soon after and near by: a double click.
+  Send(d, w, Button(ButtonPress, w, 21, 29, Button1, 1200));
+  Send(d, w, Button(ButtonRelease, w, 21, 29, Button1, 1210));
+  // A third press is a plain click again; a late one and a distant one too.
+  Send(d, w, Button(ButtonPress, w, 21, 29, Button1, 1300));
+  Send(d, w, Button(ButtonRelease, w, 21, 29, Button1, 1310));
+  Send(d, w, Button(ButtonPress, w, 21, 21, Button1, 1400));
+  Send(d, w, Button(ButtonRelease, w, 21, 21, Button1, 1410));
+  Send(d, w, Button(ButtonPress, w, 21, 21, Button1, 3000));
+  Send(d, w, Button(ButtonRelease, w, 21, 21, Button1, 3010));
+  // Right click with Shift; wheel up.
+  Send(d, w, Button(ButtonPress, w, 5, 6, Button3, 5000, ShiftMask));
+  Send(d, w, Button(ButtonRelease, w, 5, 6, Button3, 5010));
+  Send(d, w, Button(ButtonPress, w, 5, 6, Button4, 6000));
+  // The letter q: key code 15 + 16.
+  XEvent key{};
+  key.type = KeyPress;
+  key.xkey.keycode = XKeysymToKeycode(d, XK_q);
+  key.xkey.x = 10;
+  key.xkey.y = 10;
+  key.xkey.time = 7000;
+  key.xkey.same_screen = True;
+  Send(d, w, key);
+  Pump(g);
+
+  EXPECT_EQ(rec->log, (std::vector<std::string>{"down 20,30", "drag 0,-10", "up", "dbl", "up", "down 21,29", "up",
+                                                 "down 21,21", "up", "down 21,21", "up", "down R S 5,6", "up", "wheel 1",
+                                                 "key " + std::to_string(kKeyAlphaA + 16)}));
+}
+
+TEST(IGraphicsWindow, SurvivesAParentDestroyedBeforeTheEditorCloses)
+{
+  if (!HaveDisplay())
+    GTEST_SKIP() << "no X display";
+  EditorTestPlug plug;
+  auto* g = new IGraphics(&plug, 40, 40);
+  plug.AttachGraphics(g);
+  {
+    HostWindow host(40, 40, true);
+  ASSERT_NE(host.display, nullptr);
+    ASSERT_TRUE(g->OpenWindow(host.window));
+    g->OnIdle();
+  }
+  g->CloseWindow(); // would end the process through Xlib's error handler
+  EXPECT_FALSE(g->IsWindowOpen());
+}

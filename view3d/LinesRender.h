@@ -1,0 +1,115 @@
+// The drawer of the 3-D view: keeps the newest 32 spectra as lines of points
+// and, once per graph frame, samples them by density and mode, projects every
+// point through a perspective camera in software and draws two passes of
+// polylines or squares with the vector renderer.
+//
+// Threads: AddPoints runs on the audio thread and PreDraw on the thread that
+// renders the graph, both with the plug-in mutex held, which guards the
+// history. The camera values are also set from the user-interface thread's
+// mouse handlers without that mutex, so they are atomics.
+#pragma once
+
+#include "graph/GraphCustomDrawer.h"
+#include "view3d/Point3D.h"
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+class LinesRender : public GraphCustomDrawer
+{
+public:
+  static constexpr int kMaxNumLines = 32;
+  static constexpr int kStartLineSize = 1024;
+
+  LinesRender();
+  ~LinesRender() override;
+
+  LinesRender(const LinesRender&) = delete;
+  LinesRender& operator=(const LinesRender&) = delete;
+
+  void PreDraw(NVGcontext* vg, int width, int height) override;
+  void PostDraw(NVGcontext* vg, int width, int height) override;
+
+  // Offers one line to the history; one call in speedDivisor enters it,
+  // replacing the oldest line. Does not allocate once the history's lines
+  // have reached the length handed in.
+  void AddPoints(const std::vector<Point3D>& line);
+
+  void SetCameraAngles(double angle0, double angle1);
+  double GetCamFov() const { return mCamFov.load(std::memory_order_relaxed); }
+  void SetCamFov(double fov);
+  // Divides the field of view by zoom, keeping it within 15 to 45 degrees.
+  void ZoomCamFov(double zoom);
+  void ResetCamFov();
+  void SetMode(int mode);
+  // 0..1 maps to 16..64 lines or points per line.
+  void SetDensity(double density);
+  void SetScale(double scale);
+  // 0..1 maps to entering one line in 8..1.
+  void SetSpeed(double speed);
+
+  double GetAngle0() const { return mAngle0.load(std::memory_order_relaxed); }
+  double GetAngle1() const { return mAngle1.load(std::memory_order_relaxed); }
+  int GetMode() const { return mMode.load(std::memory_order_relaxed); }
+  int GetDensity() const { return mDensity.load(std::memory_order_relaxed); }
+  double GetScale() const { return mScale.load(std::memory_order_relaxed); }
+  int GetSpeedDivisor() const { return mSpeedDivisor.load(std::memory_order_relaxed); }
+  int64_t GetAddCount() const { return mAddCount; }
+  int GetWidth() const { return mWidth; }
+  int GetHeight() const { return mHeight; }
+  int GetWhiteImage() const { return mWhiteImage; }
+
+  // History line h, 0 being the oldest; always kMaxNumLines lines.
+  int GetNumHistoryLines() const { return kMaxNumLines; }
+  const std::vector<Point3D>& GetHistoryLine(int h) const;
+
+  // Samples the history by mode and density into the drawing lines and
+  // projects them for a graph of width x height pixels.
+  void ProjectLines(int width, int height);
+  int GetNumProjectedLines() const { return mNumProjLines; }
+  int GetProjectedLineSize(int li) const;
+  const Point3D* GetProjectedLine(int li) const;
+
+  // MV and P of the camera, single precision, column-major (m[c * 4 + r]).
+  static void ComputeCamera(int width, int height, float angle0, float angle1, float fov,
+                            float modelView[16], float projection[16]);
+  // out = a x b, single precision, column-major.
+  static void MultiplyMatrices(const float a[16], const float b[16], float out[16]);
+  // Maps points through mvp to screen pixels and depth, in place.
+  static void ProjectPoints(Point3D* points, int numPoints, int width, int height,
+                            const float mvp[16]);
+  // The same with this drawer's camera.
+  void ProjectPoints(Point3D* points, int numPoints, int width, int height) const;
+
+private:
+  void ComputeMvp(int width, int height, float mvp[16]) const;
+  void DrawLinesFreq(NVGcontext* vg, const int color[4], double lineWidth);
+  void DrawLinesTime(NVGcontext* vg, const int color[4], double lineWidth);
+  void DrawPoints(NVGcontext* vg, const int color[4], double side);
+
+  // Ring of preallocated lines; mOldest is the slot of history line 0.
+  std::vector<Point3D> mHistory[kMaxNumLines];
+  int mOldest = 0;
+
+  std::atomic<double> mAngle0{0.0};
+  std::atomic<double> mAngle1{0.0};
+  std::atomic<double> mCamFov{45.0};
+  int mWhiteImage = -1;
+  std::atomic<int> mMode{2};
+  std::atomic<int> mDensity{16};
+  std::atomic<double> mScale{0.5};
+  std::atomic<int> mSpeedDivisor{1};
+  int64_t mAddCount = 0;
+  int mWidth = 0;
+  int mHeight = 0;
+
+  // Drawing lines of the current frame: line li holds mProjSizes[li] points
+  // starting at mProjPoints[li * mProjStride]. Sized up front for the
+  // densest setting so that frames do not allocate.
+  std::vector<Point3D> mProjPoints;
+  std::vector<int> mProjSizes;
+  int mNumProjLines = 0;
+  int mProjStride = 0;
+  int mProjMode = 2;
+};
