@@ -130,6 +130,8 @@ bool LICE_SysBitmap::ShowOnWindow(void* display, unsigned long window, const IRE
   Display* d = static_cast<Display*>(display);
   XPutImage(d, window, static_cast<GC>(mGC), static_cast<XImage*>(mImage), l, t, l, t,
             static_cast<unsigned>(r - l), static_cast<unsigned>(b - t));
-  XFlush(d);
+  // Wait until the server has drawn it: a host reading the window back on
+  // its own connection must see this picture, not the one before.
+  XSync(d, False);
   return true;
 }
