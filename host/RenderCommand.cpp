@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <vector>
 
@@ -86,12 +87,15 @@ int RenderCommand::run(const RenderOptions& options)
   BlockReader reader(source, channels, kBlock, false);
   const int64_t wanted = std::llround(std::min(options.at * source.sampleRate(), 1e15));
   int64_t fed = 0;
+  bool equal = true;
   while (fed < wanted)
   {
     const int n = reader.read(inFill.data(), static_cast<int>(std::min<int64_t>(kBlock, wanted - fed)));
     if (n == 0)
       break;
     effect.render(inPtr.data(), outPtr.data(), n);
+    for (int c = 0; c < channels; ++c)
+      equal = equal && std::memcmp(in[c].data(), out[c].data(), sizeof(float) * static_cast<std::size_t>(n)) == 0;
     fed += n;
   }
 
@@ -107,5 +111,6 @@ int RenderCommand::run(const RenderOptions& options)
   std::printf("%s\n", absolute(options.output).c_str());
   std::printf("%s %d x %d after %.3f s of %s\n", graphOnly ? "graph" : "editor", w, h,
               fed / source.sampleRate(), session.inputLabel().c_str());
+  std::printf("output equals input: %s\n", equal ? "yes" : "no");
   return 0;
 }
