@@ -143,11 +143,20 @@ TEST(IGraphicsWindow, OpensInsideTheHostWindowAndShowsTheSurface)
       Pump(g);
   }
   ASSERT_NE(image, nullptr);
-  g->OnWindowExposed(IRECT(0, 0, 120, 80));
-  XDestroyImage(image);
-  image = XGetImage(host.display, static_cast<Window>(g->GetWindow()), 0, 0, 120, 80, AllPlanes, ZPixmap);
-  ASSERT_NE(image, nullptr);
-  const unsigned long left = XGetPixel(image, 30, 40), right = XGetPixel(image, 90, 40);
+  // The server maps and exposes the window in its own time (and clears it
+  // on exposure), so look again until the surface has been shown on it.
+  unsigned long left = 0, right = 0;
+  for (int tries = 0; tries < 50; ++tries)
+  {
+    g->OnWindowExposed(IRECT(0, 0, 120, 80));
+    XDestroyImage(image);
+    image = XGetImage(host.display, static_cast<Window>(g->GetWindow()), 0, 0, 120, 80, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    left = XGetPixel(image, 30, 40), right = XGetPixel(image, 90, 40);
+    if ((left & image->red_mask) == image->red_mask)
+      break;
+    Pump(g);
+  }
   EXPECT_EQ(left & image->red_mask, image->red_mask);
   EXPECT_EQ(left & image->blue_mask, 0ul);
   EXPECT_EQ(right & image->blue_mask, image->blue_mask);
