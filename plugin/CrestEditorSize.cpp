@@ -8,10 +8,7 @@
 
 #include <algorithm>
 
-#if __has_include("editor/IGUIResizeButtonControl2.h")
 #include "editor/IGUIResizeButtonControl2.h"
-#define CREST_HAS_SIZE_BUTTONS 1
-#endif
 
 namespace
 {
@@ -25,25 +22,9 @@ constexpr SizeChoice kSizes[3] = {
   {Crest::kBigGUI, 1040, 722, 167},
 };
 
-bool HandlingClick(IGUIResizeButtonControl2* button)
-{
-#ifdef CREST_HAS_SIZE_BUTTONS
-  return button && button->IsHandlingClick();
-#else
-  (void)button;
-  return false;
-#endif
-}
+bool HandlingClick(IGUIResizeButtonControl2* button) { return button && button->IsHandlingClick(); }
 
-IControl* AsControl(IGUIResizeButtonControl2* button)
-{
-#ifdef CREST_HAS_SIZE_BUTTONS
-  return button;
-#else
-  (void)button;
-  return nullptr;
-#endif
-}
+IControl* AsControl(IGUIResizeButtonControl2* button) { return button; }
 
 bool IsAttached(IGraphics* g, IControl* control)
 {
