@@ -2,7 +2,7 @@
 
 #include "graph/ColorMap.h"
 #include "graph/NanoVGExt.h"
-#include "graph/SpectrogramHistory.h"
+#include "graph/ColormapImageSource.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 struct NVGcontext;
-class SpectrogramHistory;
+class ColormapImageSource;
 
 class SpectrogramDisplay
 {
@@ -29,7 +29,7 @@ public:
   SpectrogramDisplay& operator=(const SpectrogramDisplay&) = delete;
 
   // Not owned.
-  void SetHistory(SpectrogramHistory* history) { mHistory = history; }
+  void SetHistory(ColormapImageSource* history) { mHistory = history; }
   // Asks the next Update for new images (full: the values too; second:
   // also the second image).
   void SetNeedsUpdate(bool fullUpdate, bool updateSecondImage);
@@ -55,7 +55,7 @@ private:
   void RecreateImage(int* image, int w, int h);
 
   NVGcontext* mVg;
-  SpectrogramHistory* mHistory = nullptr;
+  ColormapImageSource* mHistory = nullptr;
   std::vector<float> mImageBuf;
   int mImageW = 0, mImageH = 0;
   int mImage = 0;

@@ -1,6 +1,7 @@
 #include "RenderCommand.h"
 
 #include "BlockReader.h"
+#include "ChannelBlocks.h"
 #include "EditorWindow.h"
 #include "HostError.h"
 #include "PngWriter.h"
@@ -74,28 +75,19 @@ int RenderCommand::run(const RenderOptions& options)
   effect.openEditor(window->handle());
 
   const int channels = effect.channels();
-  std::vector<std::vector<float>> in(channels, std::vector<float>(kBlock));
-  std::vector<std::vector<float>> out(channels, std::vector<float>(kBlock));
-  std::vector<float*> inFill(channels);
-  std::vector<const float*> inPtr(channels);
-  std::vector<float*> outPtr(channels);
-  for (int c = 0; c < channels; ++c)
-  {
-    inPtr[c] = inFill[c] = in[c].data();
-    outPtr[c] = out[c].data();
-  }
+  ChannelBlocks blocks(channels, kBlock);
   BlockReader reader(source, channels, kBlock, false);
   const int64_t wanted = std::llround(std::min(options.at * source.sampleRate(), 1e15));
   int64_t fed = 0;
   bool equal = true;
   while (fed < wanted)
   {
-    const int n = reader.read(inFill.data(), static_cast<int>(std::min<int64_t>(kBlock, wanted - fed)));
+    const int n = reader.read(blocks.fill(), static_cast<int>(std::min<int64_t>(kBlock, wanted - fed)));
     if (n == 0)
       break;
-    effect.render(inPtr.data(), outPtr.data(), n);
+    effect.render(blocks.inputs(), blocks.outputs(), n);
     for (int c = 0; c < channels; ++c)
-      equal = equal && std::memcmp(in[c].data(), out[c].data(), sizeof(float) * static_cast<std::size_t>(n)) == 0;
+      equal = equal && std::memcmp(blocks.input(c).data(), blocks.output(c).data(), sizeof(float) * static_cast<std::size_t>(n)) == 0;
     fed += n;
   }
 

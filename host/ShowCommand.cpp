@@ -1,6 +1,7 @@
 #include "ShowCommand.h"
 
 #include "BlockReader.h"
+#include "ChannelBlocks.h"
 #include "EditorWindow.h"
 #include "HostError.h"
 
@@ -31,26 +32,17 @@ void audioLoop(EffectInstance& effect, AudioSource& source, std::atomic<bool>& r
   try
   {
     const int channels = effect.channels();
-    std::vector<std::vector<float>> in(channels, std::vector<float>(kBlock));
-    std::vector<std::vector<float>> out(channels, std::vector<float>(kBlock));
-    std::vector<float*> inFill(channels);
-    std::vector<const float*> inPtr(channels);
-    std::vector<float*> outPtr(channels);
-    for (int c = 0; c < channels; ++c)
-    {
-      inPtr[c] = inFill[c] = in[c].data();
-      outPtr[c] = out[c].data();
-    }
+    ChannelBlocks blocks(channels, kBlock);
     BlockReader reader(source, channels, kBlock, true);
     const double rate = source.sampleRate();
     const auto start = std::chrono::steady_clock::now();
     int64_t frames = 0;
     while (running)
     {
-      const int n = reader.read(inFill.data(), kBlock);
+      const int n = reader.read(blocks.fill(), kBlock);
       if (n == 0)
         break;
-      effect.render(inPtr.data(), outPtr.data(), n);
+      effect.render(blocks.inputs(), blocks.outputs(), n);
       frames += n;
       const auto due = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                  std::chrono::duration<double>(frames / rate));

@@ -4,7 +4,7 @@
 
 #include "graph/ColorMap.h"
 #include "graph/GraphControl10.h"
-#include "graph/SpectrogramHistory.h"
+#include "graph/ColormapImageSource.h"
 #include "tests/support/FakePlug.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 
 namespace
 {
-class ConstantHistory : public SpectrogramHistory
+class ConstantHistory : public ColormapImageSource
 {
 public:
   ConstantHistory(int cols, int rows, float value, ColorMap* map) : mCols(cols), mRows(rows), mValue(value), mMap(map)

@@ -5,10 +5,10 @@
 
 class ColorMap;
 
-class SpectrogramHistory
+class ColormapImageSource
 {
 public:
-  virtual ~SpectrogramHistory() = default;
+  virtual ~ColormapImageSource() = default;
   virtual int GetNumCols() const = 0;
   virtual int GetNumRows() const = 0;
   // Hands range and contrast to the colormap, then writes cols * rows
