@@ -5,6 +5,7 @@
 #include "DescribeCommand.h"
 #include "EditorWindow.h"
 #include "HostError.h"
+#include "LatencyCommand.h"
 #include "ProcessCommand.h"
 #include "RenderCommand.h"
 #include "ShowCommand.h"
@@ -104,6 +105,15 @@ int main(int argc, char** argv)
   addSessionOptions(showCmd, show);
   addEditorOption(showCmd, show);
 
+  LatencyOptions latency;
+  CLI::App* latencyCmd =
+    app.add_subcommand("latency", "time the render calls while the editor is open and idled");
+  addSessionOptions(latencyCmd, latency.session);
+  addEditorOption(latencyCmd, latency.session);
+  latencyCmd->add_option("--seconds", latency.seconds, "seconds of audio to play (default 10)");
+  latencyCmd->add_option("--block", latency.block, "frames per render call, 1 to 1024 (default 256)");
+  latencyCmd->add_option("--idle-ms", latency.idleMs, "milliseconds between editor idle calls (default 40)");
+
   try
   {
     app.parse(argc, argv);
@@ -136,6 +146,12 @@ int main(int argc, char** argv)
     {
       show.bundle = bundle;
       return ShowCommand::run(show);
+    }
+    if (latencyCmd->parsed())
+    {
+      latency.session.bundle = bundle;
+      latency.session.channels = 2;
+      return LatencyCommand::run(latency);
     }
     if (displayOpens())
     {
