@@ -24,11 +24,11 @@ bool ICaptionControl::OnMouseDblClick(int, int, IMouseMod*)
   return true;
 }
 
-bool ICaptionControl::Draw(IGraphics* graphics)
+void ICaptionControl::PrepareDraw()
 {
   IParam* param = mPlug ? mPlug->GetParam(mParamIdx) : nullptr;
   if (!param)
-    return false;
+    return;
   char display[64];
   param->GetDisplayForHost(param->Value(), display, sizeof display);
   mStr = display;
@@ -37,5 +37,11 @@ bool ICaptionControl::Draw(IGraphics* graphics)
     mStr += " ";
     mStr += param->GetLabelForHost();
   }
+}
+
+bool ICaptionControl::Draw(IGraphics* graphics)
+{
+  if (!mPlug || !mPlug->GetParam(mParamIdx))
+    return false;
   return ITextControl::Draw(graphics);
 }

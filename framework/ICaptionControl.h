@@ -12,6 +12,8 @@ public:
 
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   bool OnMouseDblClick(int x, int y, IMouseMod* mod) override;
+  // The parameter's text is taken here, under the plug-in's mutex.
+  void PrepareDraw() override;
   bool Draw(IGraphics* graphics) override;
 
 protected:

@@ -70,6 +70,9 @@ bool IControl::OnKeyDown(int, int, int, IMouseMod*) { return false; }
 void IControl::OnMouseOver(int, int, IMouseMod*) {}
 void IControl::OnMouseOut() {}
 LICE_IBitmap* IControl::GetGLBitmap() { return nullptr; }
+LICE_IBitmap* IControl::GetLastGLBitmap() { return nullptr; }
+bool IControl::IsGLFramePending() const { return false; }
+void IControl::PrepareDraw() {}
 
 void IControl::SetValueFromPlug(double value)
 {
@@ -94,7 +97,12 @@ bool IControl::IsHit(int x, int y) { return mTargetRECT.Contains(x, y); }
 
 void IControl::SetDirty(bool push)
 {
-  mValue = std::clamp(mValue, mClampLo, mClampHi);
+  // Written only when out of range: the audio thread's redraw request on
+  // the graph control must not write a value the editor's thread may change.
+  const double v = mValue;
+  const double clamped = std::clamp(v, mClampLo, mClampHi);
+  if (clamped != v)
+    mValue = clamped;
   mDirty = true;
   if (push && mParamIdx >= 0 && mPlug)
     mPlug->SetParameterFromGUI(mParamIdx, mValue);

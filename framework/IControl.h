@@ -7,6 +7,7 @@
 #include "framework/IMouseMod.h"
 #include "framework/IRECT.h"
 #include "framework/IText.h"
+#include "framework/RelaxedAtomic.h"
 
 class IGraphics;
 class IPlugBase;
@@ -33,6 +34,14 @@ public:
   // A ready picture of exactly the control's size that the editor shows over
   // the control's rectangle after drawing; none by default.
   virtual LICE_IBitmap* GetGLBitmap();
+  // The picture GetGLBitmap last returned, without rendering a new one.
+  virtual LICE_IBitmap* GetLastGLBitmap();
+  // Whether GetGLBitmap would render a new picture now.
+  virtual bool IsGLFramePending() const;
+  // Called with the plug-in's mutex held just before the control is drawn:
+  // copies what Draw reads that other threads may change (parameter values),
+  // so that Draw itself runs without the lock.
+  virtual void PrepareDraw();
 
   virtual void SetValueFromPlug(double value);
   virtual void SetValueFromUserInput(double value);
@@ -81,13 +90,15 @@ protected:
   IPlugBase* mPlug;
   IRECT mRECT, mTargetRECT;
   int mParamIdx;
-  double mValue = 0.0;
+  // Written on the editor's thread; the audio thread reads the graph
+  // control's value and marks it dirty.
+  RelaxedAtomic<double> mValue = 0.0;
   double mDefaultValue = -1.0;
   double mClampLo = 0.0, mClampHi = 1.0;
   IText mText;
   IChannelBlend mBlend;
   double mLastMouseDownMs = -1.0e9;
-  bool mDirty = true;
+  RelaxedAtomic<bool> mDirty = true;
   bool mHide = false;
   bool mGrayed = false;
   bool mMouseTransparent = false;

@@ -70,6 +70,10 @@ IGraphics::IGraphics(IPlugBase* plug, int w, int h, int fps)
     mResourceDir(DefaultResourceDir().empty() ? BundleResourceDir() : DefaultResourceDir()),
     mFonts(new IFontRenderer)
 {
+  mNumParams = plug ? plug->NParams() : 0;
+  mParamPending.reset(new std::atomic<bool>[static_cast<size_t>(mNumParams)]);
+  for (int i = 0; i < mNumParams; ++i)
+    mParamPending[i] = false;
 }
 
 IGraphics::~IGraphics()
@@ -88,6 +92,7 @@ std::string IGraphics::ResourcePath(const char* file) const { return mResourceDi
 
 int IGraphics::AttachControl(IControl* control)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (!control)
     return -1;
   control->SetGraphics(this);
@@ -102,6 +107,7 @@ void IGraphics::ForgetControl(IControl* control)
     mMouseCapture = nullptr;
   if (mMouseOver == control)
     mMouseOver = nullptr;
+  mNextGLFrameMs.erase(control);
   if (mTextEntry && mTextEntry->GetControl() == control)
   {
     mPendingRegion = Union(mPendingRegion, mTextEntry->GetRECT());
@@ -118,6 +124,7 @@ void IGraphics::ForgetControl(IControl* control)
 
 bool IGraphics::DetachControl(IControl* control)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   auto it = std::find(mControls.begin(), mControls.end(), control);
   if (it == mControls.end())
     return false;
@@ -128,12 +135,14 @@ bool IGraphics::DetachControl(IControl* control)
 
 void IGraphics::ClearControls()
 {
+  WDL_MutexLock editor(&mEditorMutex);
   std::vector<IControl*> controls;
   controls.swap(mControls);
   mMouseCapture = nullptr;
   mMouseOver = nullptr;
   mTextEntry.reset();
   mPainted.clear();
+  mNextGLFrameMs.clear();
   mFullRedraw = true;
   for (IControl* c : controls)
     delete c;
@@ -142,22 +151,59 @@ void IGraphics::ClearControls()
 void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized)
 {
   IParam* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;
-  if (!param)
+  if (!param || paramIdx >= mNumParams)
     return;
-  const double n = normalized ? value : param->ToNormalized(value);
+  // The caller may hold the plug-in's mutex while the editor's thread holds
+  // the editor lock and waits for that mutex: never wait here.
+  if (!mEditorMutex.TryEnter())
+  {
+    mParamPending[paramIdx] = true;
+    mAnyParamPending = true;
+    return;
+  }
+  ApplyParamToControls(paramIdx, normalized ? value : param->ToNormalized(value));
+  mEditorMutex.Leave();
+}
+
+void IGraphics::ApplyParamToControls(int paramIdx, double normalized)
+{
   for (IControl* c : mControls)
     if (c->ParamIdx() == paramIdx)
-      c->SetValueFromPlug(n);
+      c->SetValueFromPlug(normalized);
+}
+
+void IGraphics::SyncWithPlug()
+{
+  WDL_MutexLock editor(&mEditorMutex);
+  if (!mPlug)
+    return;
+  mPlug->OnEditorSync();
+  if (!mAnyParamPending.load())
+    return;
+  WDL_MutexLock lock(&mPlug->GetMutex());
+  ApplyPendingParams();
+}
+
+// With both locks held.
+void IGraphics::ApplyPendingParams()
+{
+  if (!mAnyParamPending.exchange(false))
+    return;
+  for (int i = 0; i < mNumParams; ++i)
+    if (mParamPending[i].exchange(false))
+      ApplyParamToControls(i, mPlug->GetParam(i)->GetNormalized());
 }
 
 void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (IControl* c = GetControl(controlIdx))
     c->SetValueFromPlug(normalizedValue);
 }
 
 void IGraphics::SetAllControlsDirty()
 {
+  WDL_MutexLock editor(&mEditorMutex);
   for (IControl* c : mControls)
     c->SetDirty(false);
   mFullRedraw = true;
@@ -165,6 +211,7 @@ void IGraphics::SetAllControlsDirty()
 
 void IGraphics::PrepDraw()
 {
+  WDL_MutexLock editor(&mEditorMutex);
   EnsureDrawBitmap();
   mFullRedraw = true;
 }
@@ -179,6 +226,7 @@ void IGraphics::EnsureDrawBitmap()
 
 void IGraphics::Resize(int w, int h)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (w == mWidth && h == mHeight)
     return;
   mWidth = w;
@@ -201,6 +249,7 @@ void IGraphics::Resize(int w, int h)
 
 bool IGraphics::OpenWindow(uintptr_t parentX11Window)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (mWindowImpl)
     return true;
   mWindowImpl = IGraphicsWindow::Open(this, parentX11Window, mWidth, mHeight);
@@ -215,6 +264,7 @@ bool IGraphics::OpenWindow(uintptr_t parentX11Window)
 
 void IGraphics::CloseWindow()
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (!mWindowImpl)
     return;
   if (mTextEntry)
@@ -231,12 +281,16 @@ void IGraphics::CloseWindow()
 
 void IGraphics::OnIdle()
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (mWindowImpl)
     mWindowImpl->ProcessEvents();
+  SyncWithPlug();
   IRECT region;
   if (!IsDirty(&region))
     return;
+  mPaceGLFrames = true;
   DrawRegion(region);
+  mPaceGLFrames = false;
   ShowRegion(mLastRedraw);
 }
 
@@ -248,6 +302,7 @@ void IGraphics::ShowRegion(const IRECT& region)
 
 void IGraphics::OnWindowExposed(const IRECT& region)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (!mDrawBitmap)
     return;
   // A surface never drawn has nothing to show yet; the next tick draws it.
@@ -261,10 +316,14 @@ void IGraphics::OnWindowExposed(const IRECT& region)
 
 bool IGraphics::Snapshot(uint8_t* rgba, int w, int h)
 {
-  if (!rgba || w != mWidth || h != mHeight || w <= 0 || h <= 0)
-    return false;
+  // Held to the last byte copied: a resize on another thread waits, so the
+  // picture read is the one of the size the caller asked for.
+  WDL_MutexLock editor(&mEditorMutex);
   if (mWindowImpl)
     mWindowImpl->ProcessEvents();
+  SyncWithPlug();
+  if (!rgba || w != mWidth || h != mHeight || w <= 0 || h <= 0)
+    return false;
   IRECT ignored;
   IsDirty(&ignored); // takes the dirty marks: everything is drawn now
   DrawRegion(IRECT(0, 0, mWidth, mHeight));
@@ -300,8 +359,8 @@ IRECT IGraphics::PaintExtent(IControl* control) const
 
 bool IGraphics::IsDirty(IRECT* region)
 {
-  // The audio thread marks the graph dirty under the plug-in's mutex.
-  WDL_MutexLock lock(mPlug ? &mPlug->GetMutex() : nullptr);
+  // The audio thread's dirty marks are atomic; the list is the editor's.
+  WDL_MutexLock editor(&mEditorMutex);
   IRECT r = mPendingRegion;
   if (mFullRedraw)
     r = IRECT(0, 0, mWidth, mHeight);
@@ -345,17 +404,27 @@ void IGraphics::DrawBackground()
 
 void IGraphics::DrawRegion(const IRECT& regionIn)
 {
+  WDL_MutexLock editorLock(&mEditorMutex);
   EnsureDrawBitmap();
   const IRECT editor(0, 0, mWidth, mHeight);
   IRECT region = Intersect(regionIn, editor);
   if (IsEmpty(region))
     return;
 
-  // Values and dirty marks also change on other threads under the
-  // plug-in's mutex; the controls draw a consistent state. A control may
-  // paint beyond the region (a text that grew); the region then grows and
-  // is drawn again, a few times at most.
-  WDL_MutexLock lock(mPlug ? &mPlug->GetMutex() : nullptr);
+  // Only the copying happens under the plug-in's mutex: what other threads
+  // handed over and what the controls read of the parameters. Drawing
+  // follows without it, so the audio thread never waits for it.
+  {
+    WDL_MutexLock lock(mPlug ? &mPlug->GetMutex() : nullptr);
+    if (mPlug)
+      ApplyPendingParams();
+    for (IControl* c : mControls)
+      if (!c->IsHidden())
+        c->PrepareDraw();
+  }
+
+  // A control may paint beyond the region (a text that grew); the region
+  // then grows and is drawn again, a few times at most.
   for (int pass = 0; pass < 4; ++pass)
   {
     mClip = region;
@@ -379,23 +448,50 @@ void IGraphics::DrawRegion(const IRECT& regionIn)
     region = needed;
   }
 
-  // GL pictures go over everything drawn beneath them.
   mClip = region;
+  DrawGLPictures(region);
+  DrawTextEntry();
+  ++mNumRedraws;
+  mLastRedraw = region;
+}
+
+// GL pictures go over everything drawn beneath them.
+void IGraphics::DrawGLPictures(const IRECT& region)
+{
   for (size_t i = 0; i < mControls.size(); ++i)
   {
     IControl* c = mControls[i];
     if (c->IsHidden() || !Intersects(*c->GetRECT(), region))
       continue;
-    if (LICE_IBitmap* gl = c->GetGLBitmap())
+    if (LICE_IBitmap* gl = PacedGLBitmap(c))
     {
       const IRECT* r = c->GetRECT();
       LICE_Blit(mDrawBitmap.get(), gl, r->L, r->T, 0, 0, std::min(r->W(), gl->getWidth()),
                 std::min(r->H(), gl->getHeight()), 1.0f, IChannelBlend::kBlendClobber, &mClip);
     }
   }
-  DrawTextEntry();
-  ++mNumRedraws;
-  mLastRedraw = region;
+}
+
+LICE_IBitmap* IGraphics::PacedGLBitmap(IControl* c)
+{
+  if (!c->IsGLFramePending())
+    return c->GetGLBitmap();
+  const double start = IControl::NowMs();
+  auto next = mNextGLFrameMs.find(c);
+  if (mPaceGLFrames && next != mNextGLFrameMs.end() && start < next->second)
+  {
+    // Not yet: the old picture stays, and a later tick draws the new one.
+    mPendingRegion = Union(mPendingRegion, *c->GetRECT());
+    return c->GetLastGLBitmap();
+  }
+  LICE_IBitmap* gl = c->GetGLBitmap();
+  const double end = IControl::NowMs();
+  // Frames on a grid of the tick's period (idle stretches forgotten), and
+  // as long without a frame as the last one took.
+  const double period = 1000.0 / std::max(mFPS, 1);
+  const double slot = next == mNextGLFrameMs.end() ? start : std::max(next->second, start - period / 2);
+  mNextGLFrameMs[c] = std::max(slot + period, end + (end - start));
+  return gl;
 }
 
 void IGraphics::DrawTextEntry()
@@ -518,6 +614,7 @@ IControl* IGraphics::GetMouseControl(int x, int y)
 
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (mTextEntry)
   {
     if (mTextEntry->GetRECT().Contains(x, y))
@@ -533,6 +630,7 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 
 void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   IControl* c = mMouseCapture;
   mMouseCapture = nullptr;
   if (c)
@@ -541,6 +639,7 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   const int dX = x - mMouseX, dY = y - mMouseY;
   if (dX == 0 && dY == 0)
     return;
@@ -552,6 +651,7 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
 
 bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (mTextEntry)
   {
     if (mTextEntry->GetRECT().Contains(x, y))
@@ -566,12 +666,14 @@ bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, double d)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (IControl* c = GetMouseControl(x, y))
     c->OnMouseWheel(x, y, mod, d);
 }
 
 bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (!mHandleMouseOver)
     return false;
   IControl* c = GetMouseControl(x, y);
@@ -585,6 +687,7 @@ bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
 
 void IGraphics::OnMouseOut()
 {
+  WDL_MutexLock editor(&mEditorMutex);
   IControl* c = mMouseOver;
   mMouseOver = nullptr;
   if (c)
@@ -593,6 +696,7 @@ void IGraphics::OnMouseOut()
 
 bool IGraphics::OnKeyDown(int x, int y, int key, IMouseMod* mod)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   IControl* c = GetMouseControl(x, y);
   return c && c->OnKeyDown(x, y, key, mod);
 }
@@ -601,6 +705,7 @@ bool IGraphics::OnKeyDown(int x, int y, int key, IMouseMod* mod)
 
 void IGraphics::PromptUserInput(IControl* control)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   IParam* param = control && mPlug ? mPlug->GetParam(control->ParamIdx()) : nullptr;
   if (!param)
     return;
@@ -625,6 +730,7 @@ void IGraphics::PromptUserInput(IControl* control)
 
 bool IGraphics::OnTextEntryKey(int character)
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (!mTextEntry)
     return false;
   switch (character)
@@ -650,6 +756,7 @@ bool IGraphics::OnTextEntryKey(int character)
 
 void IGraphics::CommitTextEntry()
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (!mTextEntry)
     return;
   std::unique_ptr<ITextEntry> entry(mTextEntry.release());
@@ -664,6 +771,7 @@ void IGraphics::CommitTextEntry()
 
 void IGraphics::CancelTextEntry()
 {
+  WDL_MutexLock editor(&mEditorMutex);
   if (!mTextEntry)
     return;
   mPendingRegion = Union(mPendingRegion, mTextEntry->GetRECT());

@@ -4,6 +4,12 @@
 // with FreeType, and mouse and key events go to the control under the
 // pointer. A redraw tick (OnIdle, 25 a second from the host) draws what is
 // dirty and puts controls' ready GL pictures over their rectangles.
+//
+// Threads: every editor operation holds the editor's own lock, which the
+// audio thread never takes; the plug-in's mutex is taken inside it, and
+// only to copy what a redraw needs. Other threads that hold the plug-in's
+// mutex never wait for the editor: what they hand it while it is busy
+// (parameter values, a new size) waits for its next sync.
 #pragma once
 
 #include "framework/IBitmap.h"
@@ -12,7 +18,9 @@
 #include "framework/IMouseMod.h"
 #include "framework/IRECT.h"
 #include "framework/IText.h"
+#include "framework/WDL_Mutex.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -58,8 +66,15 @@ public:
   IControl* GetControl(int idx) { return idx >= 0 && idx < NControls() ? mControls[idx] : nullptr; }
 
   // Every control bound to the parameter takes the value (normalised, or in
-  // the parameter's units).
+  // the parameter's units). Never waits: while the editor is busy on
+  // another thread, the controls take the parameter's value at the next sync.
   void SetParameterFromPlug(int paramIdx, double value, bool normalized);
+  // Brings the editor up to date with what other threads handed it while it
+  // was busy: the plug-in's deferred changes, then the parameter values.
+  void SyncWithPlug();
+  // The editor's lock (recursive); the plug-in's mutex may be taken inside
+  // it, never the other way round except by a non-waiting TryEnter.
+  WDL_Mutex& GetEditorMutex() { return mEditorMutex; }
   void SetControlFromPlug(int controlIdx, double normalizedValue);
   void SetAllControlsDirty();
   // Makes the drawing surface; the next tick draws everything.
@@ -162,6 +177,10 @@ public:
 
 private:
   void ForgetControl(IControl* control);
+  void ApplyPendingParams();
+  void ApplyParamToControls(int paramIdx, double normalized);
+  void DrawGLPictures(const IRECT& region);
+  LICE_IBitmap* PacedGLBitmap(IControl* control);
   void EnsureDrawBitmap();
   void DrawBackground();
   void DrawTextEntry();
@@ -179,6 +198,17 @@ protected:
   std::string mResourceDir;
 
 private:
+  WDL_Mutex mEditorMutex;
+  // Parameters whose controls wait for the next sync.
+  int mNumParams = 0;
+  std::unique_ptr<std::atomic<bool>[]> mParamPending;
+  std::atomic<bool> mAnyParamPending{false};
+
+  // The redraw tick paces GL pictures: at most FPS frames a second, and a
+  // frame that took T ms is followed by at least T ms without one.
+  bool mPaceGLFrames = false;
+  std::unordered_map<const IControl*, double> mNextGLFrameMs;
+
   IGraphicsWindow* mWindowImpl = nullptr;
   std::unique_ptr<LICE_SysBitmap> mDrawBitmap;
   std::unique_ptr<IFontRenderer> mFonts;

@@ -291,8 +291,10 @@ AcfResult IPlugAAX::SetChunk(uint32_t chunkId, const AcfChunkHeader* header)
   chunk.PutBytes(reinterpret_cast<const uint8_t*>(header + 1), header->size);
   UnserializeState(&chunk, 0);
 
+  // The host hears the values outside the lock; they are copied under it.
+  const std::vector<double> values = CopyNormalizedParams();
   for (int i = 0; i < NParams(); ++i)
-    InformHostOfParamChange(i, GetParam(i)->GetNormalized());
+    InformHostOfParamChange(i, values[static_cast<size_t>(i)]);
   RedrawParamControls();
   ++mChangeCounter;
   return ACF_SUCCESS;
@@ -364,6 +366,8 @@ AcfResult IPlugAAX::EditorSize(int32_t* width, int32_t* height)
   IGraphics* g = GetGUI();
   if (!g)
     return ACF_ERROR_UNIMPLEMENTED;
+  WDL_MutexLock editor(&g->GetEditorMutex());
+  g->SyncWithPlug();
   *width = g->Width();
   *height = g->Height();
   return ACF_SUCCESS;
@@ -408,6 +412,8 @@ AcfResult IPlugAAX::EditorSnapshot(bool graphOnly, uint8_t* rgba, int32_t width,
       return ACF_ERROR_INVALID_ARGUMENT;
     return SnapshotGraph(rgba, width, height) ? ACF_SUCCESS : ACF_ERROR_UNIMPLEMENTED;
   }
+  WDL_MutexLock editor(&g->GetEditorMutex());
+  g->SyncWithPlug();
   if (width != g->Width() || height != g->Height())
     return ACF_ERROR_INVALID_ARGUMENT;
   return g->Snapshot(rgba, width, height) ? ACF_SUCCESS : ACF_ERROR_UNIMPLEMENTED;

@@ -119,6 +119,8 @@ bool IPlugBase::CompareState(const uint8_t* data, int nBytes, int startPos)
 {
   if (!data || startPos < 0)
     return false;
+  // The audio thread writes the graph's parameter under the mutex.
+  WDL_MutexLock lock(&mMutex);
   for (int i = 0; i < NParams(); ++i)
   {
     const long offset = static_cast<long>(startPos) + 8L * i;
@@ -150,8 +152,18 @@ void IPlugBase::RedrawParamControls()
 {
   if (!mGraphics)
     return;
+  WDL_MutexLock lock(&mMutex);
   for (int i = 0; i < NParams(); ++i)
     mGraphics->SetParameterFromPlug(i, mParams[i]->Value(), false);
+}
+
+std::vector<double> IPlugBase::CopyNormalizedParams()
+{
+  std::vector<double> values(mParams.size());
+  WDL_MutexLock lock(&mMutex);
+  for (size_t i = 0; i < mParams.size(); ++i)
+    values[i] = mParams[i]->GetNormalized();
+  return values;
 }
 
 void IPlugBase::MakePresetFromState(const char* name)

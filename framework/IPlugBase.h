@@ -42,6 +42,10 @@ public:
   virtual bool CompareState(const uint8_t* data, int nBytes, int startPos);
   virtual void OnEditorWillResize() {}
   virtual void OnEditorResized() {}
+  // On the editor's thread with its lock held, before it draws or reports
+  // its size: the plug-in applies what it deferred because the editor was
+  // busy on another thread (a new editor size).
+  virtual void OnEditorSync() {}
   // The plug-in's graph alone, resized to w x h, as top-down RGBA; false
   // when the plug-in has no graph or no picture of it can be made.
   virtual bool SnapshotGraph(uint8_t*, int, int) { return false; }
@@ -77,6 +81,8 @@ public:
   void AttachGraphics(IGraphics* graphics);
   // Every control bound to a parameter is set from that parameter's value.
   void RedrawParamControls();
+  // The parameters' normalised values, read under the mutex.
+  std::vector<double> CopyNormalizedParams();
 
   // --- Channels ---
   const std::vector<ChannelIO>& GetChannelIOs() const { return mChannelIOs; }

@@ -288,43 +288,33 @@ bool GraphControl10::Draw(IGraphics*) { return true; }
 
 LICE_IBitmap* GraphControl10::GetGLBitmap()
 {
-  WDL_Mutex* mutex = PlugMutex(mPlug);
-  if (mutex)
-    mutex->Enter();
   if (mVg == nullptr || !BindContext())
-  {
-    if (mutex)
-      mutex->Leave();
     return nullptr;
-  }
-  bool built = false;
-  if (mGraphDirty)
-    built = RenderFrame();
-  mGraphDirty = false;
-
-  // The frame's commands are all in the renderer's buffers now (NanoVG
-  // keeps everything until nvgEndFrame), so the audio thread may go on
-  // while GL executes them: holding the mutex through the GL work kept
-  // each audio block waiting for a whole frame.
-  if (mutex)
-    mutex->Leave();
-  if (built)
+  // Taken before the frame copies its data: a request arriving meanwhile
+  // brings the next frame.
+  if (mGraphDirty.exchange(false) && RenderFrame())
     FinishFrame();
   UnbindContext();
+  return GetLastGLBitmap();
+}
+
+LICE_IBitmap* GraphControl10::GetLastGLBitmap()
+{
   return mGLBitmap != nullptr && mGLBitmap->IsValid() ? mGLBitmap : nullptr;
 }
 
 // The frame up to its last drawing command, in the fixed layer order; the
-// end of the frame (GL execution) follows in FinishFrame, after the lock.
+// end of the frame (GL execution) follows in FinishFrame.
 bool GraphControl10::RenderFrame()
 {
-  WDL_MutexLock lock(PlugMutex(mPlug));
   const int width = mRECT.W(), height = mRECT.H();
-
-  if (mSpectrogramDisplay != nullptr && mSpectrogramDisplay->Update())
   {
-    mDirty = true;
-    mGraphDirty = true;
+    // The only part of the frame under the plug-in mutex: the copying.
+    WDL_MutexLock lock(PlugMutex(mPlug));
+    for (GraphCustomDrawer* drawer : mCustomDrawers)
+      drawer->PrepareFrame(width, height);
+    if (mSpectrogramDisplay != nullptr && mSpectrogramDisplay->Update())
+      mDirty = true;
   }
 
   if (mBackgroundBitmap != nullptr && mBackgroundImage == 0 && mBackgroundBitmap->getBits() != nullptr)
@@ -342,7 +332,6 @@ bool GraphControl10::RenderFrame()
       bits = packed.data();
     }
     mBackgroundImage = nvgCreateImageRGBA(mVg, bw, bh, NVG_IMAGE_NEAREST, reinterpret_cast<const unsigned char*>(bits));
-    mGraphDirty = true;
   }
 
   if (mGLBitmap == nullptr)
@@ -371,7 +360,7 @@ bool GraphControl10::RenderFrame()
   }
 
   if (mAutoAdjust)
-    UpdateAutoAdjust();
+    StepAutoAdjust();
 
   for (GraphCustomDrawer* drawer : mCustomDrawers)
     drawer->PreDraw(mVg, width, height);
@@ -423,12 +412,18 @@ void GraphControl10::FinishFrame()
 
 bool GraphControl10::ReadScreenRGBA(uint8_t* rgba)
 {
+  LICE_IBitmap* bitmap = rgba != nullptr ? GetGLBitmap() : nullptr;
+  return bitmap != nullptr && ReadScreenRGBA(rgba, bitmap->getWidth(), bitmap->getHeight());
+}
+
+bool GraphControl10::ReadScreenRGBA(uint8_t* rgba, int w, int h)
+{
   if (rgba == nullptr)
     return false;
   LICE_IBitmap* bitmap = GetGLBitmap();
-  if (bitmap == nullptr || bitmap->getBits() == nullptr)
+  if (bitmap == nullptr || bitmap->getBits() == nullptr || bitmap->getWidth() != w || bitmap->getHeight() != h)
     return false;
-  const int w = bitmap->getWidth(), h = bitmap->getHeight(), span = bitmap->getRowSpan();
+  const int span = bitmap->getRowSpan();
   const LICE_pixel* bits = bitmap->getBits();
   for (int y = 0; y < h; y++)
   {
@@ -464,6 +459,12 @@ void GraphControl10::DrawText(NVGcontext* vg, const char* text, const int color[
 
 void GraphControl10::UpdateAutoAdjust()
 {
+  StepAutoAdjust();
+  mGraphDirty = true;
+}
+
+void GraphControl10::StepAutoAdjust()
+{
   // Undefined points (1e16) take part, as they always have.
   double highest = -1e16;
   for (const GraphCurve4* curve : mCurves)
@@ -473,7 +474,6 @@ void GraphControl10::UpdateAutoAdjust()
   mAutoAdjustSmoother.SetTargetValue(factor);
   mAutoAdjustSmoother.Update();
   mAutoAdjustFactor = mAutoAdjustSmoother.GetCurrentValue();
-  mGraphDirty = true;
 }
 
 int GraphControl10::GetWhiteImage()

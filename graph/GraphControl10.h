@@ -7,6 +7,7 @@
 #pragma once
 
 #include "framework/IControl.h"
+#include "framework/RelaxedAtomic.h"
 #include "framework/WDL_String.h"
 #include "plugin/ParamSmoother.h"
 
@@ -62,15 +63,20 @@ public:
   bool Draw(IGraphics* graphics) override;
   // Renders a frame when the graph is dirty and returns the render target
   // (its pixels already read back); null without a usable GL context,
-  // renderer or picture. The plug-in mutex is held while the frame's
-  // drawing commands are built (drawers included) and released before GL
-  // executes them, so the audio thread never waits for the GPU.
+  // renderer or picture. The plug-in mutex is held only while the drawers
+  // copy what they draw (PrepareFrame); building the frame, GL and the
+  // read-back run without it, so the audio thread never waits for drawing.
   LICE_IBitmap* GetGLBitmap() override;
+  LICE_IBitmap* GetLastGLBitmap() override;
+  bool IsGLFramePending() const override { return mGraphDirty; }
 
   // The current picture as the user sees it: width * height * 4 bytes,
   // top row first, bytes red, green, blue, alpha. Renders first when the
   // graph is dirty. False (and rgba untouched) when there is no picture.
   bool ReadScreenRGBA(uint8_t* rgba);
+  // The same into a buffer of width x height pixels; false (and rgba
+  // untouched) unless the picture has exactly that size.
+  bool ReadScreenRGBA(uint8_t* rgba, int width, int height);
 
   // --- Plotting layers (the editor's graph uses none of them) ---
   int GetNumCurves() const { return mNumCurves; }
@@ -110,9 +116,10 @@ public:
                        double x, double y, double size);
 
 private:
-  // Builds the frame's drawing commands under the plug-in mutex; false when
-  // there is no render target.
+  // Builds the frame's drawing commands (the drawers copy their data under
+  // the plug-in mutex first); false when there is no render target.
   bool RenderFrame();
+  void StepAutoAdjust();
   // Has GL execute the built frame and copies the picture back.
   void FinishFrame();
   void DrawCurves(int width, int height);
@@ -135,7 +142,8 @@ private:
   double mAutoAdjustFactor = 1.0;
   float mBackgroundColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   NVGcontext* mVg = nullptr;
-  bool mGraphDirty = true;
+  // Set by the audio thread's redraw requests.
+  RelaxedAtomic<bool> mGraphDirty = true;
   bool mSeparatorEnabled = false;
   double mSeparatorWidth = 1.0;
   int mSeparatorColor[4] = {0, 0, 0, 0};

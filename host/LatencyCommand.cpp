@@ -6,6 +6,8 @@
 #include "HostError.h"
 #include "ShowCommand.h"
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -50,11 +52,19 @@ double percentile(std::vector<double> sorted, double p)
 
 // Renders blocks paced by the clock and records each call's duration; the
 // durations vector is sized up front so the loop does not allocate.
-void audioLoop(EffectInstance& effect, AudioSource& source, int block, int64_t totalFrames,
+void audioLoop(EffectInstance& effect, AudioSource& source, int block, int64_t totalFrames, bool realtime,
                std::vector<double>& durations, std::atomic<bool>& running, std::exception_ptr& failure)
 {
   try
   {
+    // As a real host's audio thread runs; needs the privilege, else stays as it is.
+    if (realtime)
+    {
+      sched_param p{};
+      p.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
+      if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &p) != 0)
+        std::fprintf(stderr, "crest-host: no real-time priority for the audio thread\n");
+    }
     const int channels = effect.channels();
     ChannelBlocks blocks(channels, block);
     BlockReader reader(source, channels, block, true);
@@ -109,7 +119,7 @@ int LatencyCommand::run(const LatencyOptions& options)
   const double cpu0 = threadCpuSeconds(), proc0 = processCpuSeconds();
   const auto wall0 = Clock::now();
   std::thread audio(audioLoop, std::ref(effect), std::ref(session.source()), options.block, totalFrames,
-                    std::ref(durations), std::ref(running), std::ref(failure));
+                    options.realtime, std::ref(durations), std::ref(running), std::ref(failure));
   auto nextIdle = Clock::now();
   while (running)
   {

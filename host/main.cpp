@@ -113,6 +113,7 @@ int main(int argc, char** argv)
   latencyCmd->add_option("--seconds", latency.seconds, "seconds of audio to play (default 10)");
   latencyCmd->add_option("--block", latency.block, "frames per render call, 1 to 1024 (default 256)");
   latencyCmd->add_option("--idle-ms", latency.idleMs, "milliseconds between editor idle calls (default 40)");
+  latencyCmd->add_flag("--realtime", latency.realtime, "run the audio thread at a real-time priority (SCHED_FIFO)");
 
   try
   {

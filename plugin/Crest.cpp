@@ -249,16 +249,16 @@ void Crest::TouchParam(int paramIdx)
 
 bool Crest::SnapshotGraph(uint8_t* rgba, int w, int h)
 {
-  if (!mGraph)
+  IGraphics* g = GetGUI();
+  if (!mGraph || !g)
     return false;
-  // The audio thread marks the graph dirty under the mutex; resizing it
-  // here must not race with that.
-  {
-    WDL_MutexLock lock(&mMutex);
-    int gw = 0, gh = 0;
-    mGraph->GetSize(&gw, &gh);
-    if (gw != w || gh != h)
-      mGraph->Resize(w, h);
-  }
-  return mGraph->ReadScreenRGBA(rgba);
+  // Held to the last byte copied, so that no resize on another thread
+  // changes the picture between sizing and reading it.
+  WDL_MutexLock editor(&g->GetEditorMutex());
+  g->SyncWithPlug();
+  int gw = 0, gh = 0;
+  mGraph->GetSize(&gw, &gh);
+  if (gw != w || gh != h)
+    mGraph->Resize(w, h);
+  return mGraph->ReadScreenRGBA(rgba, w, h);
 }

@@ -7,6 +7,7 @@
 #include "framework/WDL_TypedBuf.h"
 #include "plugin/SecureRestarter.h"
 
+#include <atomic>
 #include <vector>
 
 class CrestProcess;
@@ -47,6 +48,7 @@ public:
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
   void OnEditorWillResize() override;
   void OnEditorResized() override;
+  void OnEditorSync() override;
   void ResizeEditor(int w, int h) override;
   bool SnapshotGraph(uint8_t* rgba, int w, int h) override;
 
@@ -80,6 +82,8 @@ private:
   int mGraphBaseHeight = 256;
   IGUIResizeButtonControl2* mSizeButtons[3] = {nullptr, nullptr, nullptr};
   bool mKeepGraph = true;
+  // A size parameter whose switch waits for the editor's next sync.
+  std::atomic<int> mPendingEditorSize{-1};
   // Size buttons taken out of the editor by their own click; released once
   // that click has been handled.
   std::vector<IControl*> mRetiredButtons;

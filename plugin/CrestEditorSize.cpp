@@ -49,9 +49,27 @@ void Crest::ChangeEditorSize(int paramIdx)
   IGraphics* g = GetGUI();
   if (!button || HandlingClick(button) || !g)
     return;
+  // The mutex is held here; the editor's thread may be waiting for it with
+  // the editor lock held. Then the editor applies the size at its next sync.
+  if (!g->GetEditorMutex().TryEnter())
+  {
+    mPendingEditorSize = paramIdx;
+    return;
+  }
+  mPendingEditorSize = -1;
   mKeepGraph = g->Width() != size.width || g->Height() != size.height;
   ResizeEditor(size.width, size.height);
   mKeepGraph = true;
+  g->GetEditorMutex().Leave();
+}
+
+void Crest::OnEditorSync()
+{
+  const int paramIdx = mPendingEditorSize.exchange(-1);
+  if (paramIdx < 0)
+    return;
+  WDL_MutexLock lock(&mMutex);
+  ChangeEditorSize(paramIdx);
 }
 
 void Crest::ResizeEditor(int w, int h)

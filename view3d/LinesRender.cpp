@@ -286,6 +286,12 @@ void LinesRender::ProjectPoints(Point3D* points, int numPoints, int width, int h
 
 void LinesRender::ProjectLines(int width, int height)
 {
+  SampleHistory();
+  ProjectSampledLines(width, height);
+}
+
+void LinesRender::SampleHistory()
+{
   const int mode = GetMode();
   const int density = GetDensity();
   mProjMode = mode;
@@ -303,9 +309,6 @@ void LinesRender::ProjectLines(int width, int height)
   if (mProjSizes.size() < static_cast<size_t>(numLines))
     mProjSizes.resize(static_cast<size_t>(numLines));
   mNumProjLines = numLines;
-
-  float mvp[16];
-  ComputeMvp(width, height, mvp);
   const double scale = GetScale();
 
   for (int li = 0; li < numLines; li++)
@@ -327,18 +330,37 @@ void LinesRender::ProjectLines(int width, int height)
       dst[pi].y = scale * dst[pi].y;
     }
     mProjSizes[static_cast<size_t>(li)] = count;
-    ProjectPoints(dst, count, width, height, mvp);
   }
+}
+
+void LinesRender::ProjectSampledLines(int width, int height)
+{
+  float mvp[16];
+  ComputeMvp(width, height, mvp);
+  for (int li = 0; li < mNumProjLines; li++)
+    ProjectPoints(mProjPoints.data() + static_cast<size_t>(li) * static_cast<size_t>(mProjStride),
+                  mProjSizes[static_cast<size_t>(li)], width, height, mvp);
+}
+
+void LinesRender::PrepareFrame(int, int)
+{
+  SampleHistory();
+  mSampled = true;
 }
 
 void LinesRender::PreDraw(NVGcontext* vg, int width, int height)
 {
   mWidth = width;
   mHeight = height;
+  // Drawn without a frame's copy (a caller holding the data itself): sample now.
+  const bool sampled = mSampled;
+  mSampled = false;
   if (!vg || width <= 0 || height <= 0)
     return;
 
-  ProjectLines(width, height);
+  if (!sampled)
+    SampleHistory();
+  ProjectSampledLines(width, height);
 
   nvgSave(vg);
   switch (mProjMode)

@@ -3,10 +3,11 @@
 // point through a perspective camera in software and draws two passes of
 // polylines or squares with the vector renderer.
 //
-// Threads: AddPoints runs on the audio thread and PreDraw on the thread that
-// renders the graph, both with the plug-in mutex held, which guards the
-// history. The camera values are also set from the user-interface thread's
-// mouse handlers without that mutex, so they are atomics.
+// Threads: AddPoints runs on the audio thread and PrepareFrame on the thread
+// that renders the graph, both with the plug-in mutex held, which guards the
+// history; PrepareFrame copies the lines a frame samples, and PreDraw
+// projects and draws that copy without the mutex. The view settings are also
+// set from the user-interface thread's mouse handlers, so they are atomics.
 #pragma once
 
 #include "graph/GraphCustomDrawer.h"
@@ -28,6 +29,8 @@ public:
   LinesRender(const LinesRender&) = delete;
   LinesRender& operator=(const LinesRender&) = delete;
 
+  // Samples the history (SampleHistory) for the next PreDraw.
+  void PrepareFrame(int width, int height) override;
   void PreDraw(NVGcontext* vg, int width, int height) override;
   void PostDraw(NVGcontext* vg, int width, int height) override;
 
@@ -67,6 +70,10 @@ public:
   // Samples the history by mode and density into the drawing lines and
   // projects them for a graph of width x height pixels.
   void ProjectLines(int width, int height);
+  // The two halves of ProjectLines: the copy out of the history (heights
+  // scaled, depths set), then the projection of that copy.
+  void SampleHistory();
+  void ProjectSampledLines(int width, int height);
   int GetNumProjectedLines() const { return mNumProjLines; }
   int GetProjectedLineSize(int li) const;
   const Point3D* GetProjectedLine(int li) const;
@@ -112,4 +119,6 @@ private:
   int mNumProjLines = 0;
   int mProjStride = 0;
   int mProjMode = 2;
+  // A frame's PrepareFrame has sampled the lines that PreDraw draws.
+  bool mSampled = false;
 };
