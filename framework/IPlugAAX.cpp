@@ -416,5 +416,8 @@ AcfResult IPlugAAX::EditorSnapshot(bool graphOnly, uint8_t* rgba, int32_t width,
   g->SyncWithPlug();
   if (width != g->Width() || height != g->Height())
     return ACF_ERROR_INVALID_ARGUMENT;
-  return g->Snapshot(rgba, width, height) ? ACF_SUCCESS : ACF_ERROR_UNIMPLEMENTED;
+  if (g->Snapshot(rgba, width, height))
+    return ACF_SUCCESS;
+  // Events handled first may have resized it.
+  return width != g->Width() || height != g->Height() ? ACF_ERROR_INVALID_ARGUMENT : ACF_ERROR_UNIMPLEMENTED;
 }

@@ -244,6 +244,74 @@ TEST(IGraphicsDrawing, GLPicturesAreComposedOverTheirRectangleWhenTheirAreaIsRed
   EXPECT_EQ(SurfacePixel(e.graphics, 30, 20), LICE_RGBA(0, 0, 0, 255));
 }
 
+// A GL control whose frames cost `cost` ms of the test clock.
+class CostlyGLControl : public GLFakeControl
+{
+public:
+  CostlyGLControl(IPlugBase* plug, IRECT r, double* clock, double cost)
+    : GLFakeControl(plug, r), mClock(clock), mCost(cost)
+  {
+  }
+  bool IsGLFramePending() const override { return pending; }
+  LICE_IBitmap* GetGLBitmap() override
+  {
+    if (pending)
+      *mClock += mCost;
+    pending = false;
+    return GLFakeControl::GetGLBitmap();
+  }
+  LICE_IBitmap* GetLastGLBitmap() override { return &picture; }
+  bool pending = true;
+
+private:
+  double* mClock;
+  double mCost;
+};
+
+TEST(IGraphicsDrawing, TheTickPacesGLFrames)
+{
+  static double now = 0.0;
+  IControl::SetClockForTesting([] { return now; });
+  Editor e;
+  // Cheap frames asked for at every 10 ms tick: at most 25 a second.
+  auto* cheap = new CostlyGLControl(&e.plug, IRECT(0, 0, 50, 50), &now, 0.0);
+  e.graphics->AttachControl(cheap);
+  for (int tick = 0; tick < 100; ++tick, now += 10.0)
+  {
+    cheap->pending = true;
+    cheap->SetDirty(false);
+    e.graphics->OnIdle();
+  }
+  EXPECT_GE(cheap->asked, 24);
+  EXPECT_LE(cheap->asked, 26);
+
+  // A 60 ms frame at 40 ms ticks: the next waits 60 ms after it ended.
+  e.graphics->ClearControls();
+  auto* costly = new CostlyGLControl(&e.plug, IRECT(0, 0, 50, 50), &now, 60.0);
+  e.graphics->AttachControl(costly);
+  std::vector<double> starts;
+  for (int tick = 0; tick < 12; ++tick)
+  {
+    now = 2000.0 + 40.0 * tick;
+    const int before = costly->asked;
+    costly->pending = true;
+    costly->SetDirty(false);
+    e.graphics->OnIdle();
+    if (costly->asked > before)
+      starts.push_back(2000.0 + 40.0 * tick);
+  }
+  ASSERT_GE(starts.size(), 3u);
+  for (size_t i = 1; i < starts.size(); ++i)
+    EXPECT_GE(starts[i] - starts[i - 1], 120.0);
+  // A snapshot renders at once, paced or not.
+  const int before = costly->asked;
+  costly->pending = true;
+  std::vector<uint8_t> rgba(200 * 100 * 4);
+  ASSERT_TRUE(e.graphics->Snapshot(rgba.data(), 200, 100));
+  EXPECT_EQ(costly->asked, before + 1);
+  IControl::SetClockForTesting(nullptr);
+}
+
 TEST(IGraphicsDrawing, SnapshotDrawsEverythingAsRgba)
 {
   Editor e;

@@ -1,6 +1,9 @@
 // The audio thread renders while the interface thread changes settings,
 // moves the camera, saves state and draws: everything meets under the one
 // mutex (run under ThreadSanitizer to check).
+#include "framework/IGraphics.h"
+#include "framework/IMouseMod.h"
+#include "graph/GraphControl10.h"
 #include "plugin/Crest.h"
 #include "tests/support/TestHost.h"
 #include "view3d/CrestRender.h"
@@ -8,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <thread>
 
@@ -51,4 +55,121 @@ TEST(Concurrency, AudioThreadAndInterfaceThreadShareThePlugIn)
   audio.join();
   EXPECT_GE(blocks.load(), 200);
   EXPECT_GT(host.Plug()->GetView()->GetFrameCount(), 0u);
+}
+
+namespace
+{
+std::vector<double> SizeState(bool big) { return {0, 50, 50, 50, 0, 15, 45, 0, big ? 0.0 : 1.0, 0, big ? 1.0 : 0.0}; }
+
+// Runs body on a second thread while this one restores states switching the
+// editor between its small and big sizes, for about the given time.
+template <typename Body>
+void WhileRestoringSizes(TestHost& host, int milliseconds, Body body)
+{
+  std::atomic<bool> stop{false};
+  std::thread other([&] {
+    while (!stop.load())
+      body();
+  });
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  for (int i = 0; std::chrono::steady_clock::now() < end; ++i)
+    ASSERT_EQ(host.SetChunk(MakeChunk(SizeState(i % 2 == 1))), ACF_SUCCESS);
+  stop = true;
+  other.join();
+}
+} // namespace
+
+TEST(Concurrency, SnapshotsWriteOnlyTheCallersBytesWhileRestoresResize)
+{
+  TestHost host;
+  host.record = false;
+  auto* f = host.Factory();
+  AcfEffect* e = host.Effect();
+  // A 4 x 4 graph picture with guard bytes after it.
+  std::vector<uint8_t> graph(64 + 256, 0xAB);
+  std::vector<uint8_t> editor;
+  std::atomic<int> graphShots{0}, editorShots{0};
+  WhileRestoringSizes(host, 600, [&] {
+    if (f->editorSnapshot(e, 1, graph.data(), 4, 4) == ACF_SUCCESS)
+      ++graphShots;
+    int32_t w = 0, h = 0;
+    ASSERT_EQ(f->editorSize(e, &w, &h), ACF_SUCCESS);
+    editor.assign(static_cast<size_t>(w) * h * 4 + 64, 0xCD);
+    const AcfResult r = f->editorSnapshot(e, 0, editor.data(), w, h);
+    // The size may have changed in between; then the call is refused.
+    ASSERT_TRUE(r == ACF_SUCCESS || r == ACF_ERROR_INVALID_ARGUMENT) << r;
+    if (r == ACF_SUCCESS)
+      ++editorShots;
+    for (size_t i = editor.size() - 64; i < editor.size(); ++i)
+      ASSERT_EQ(editor[i], 0xCD);
+  });
+  for (size_t i = 64; i < graph.size(); ++i)
+    ASSERT_EQ(graph[i], 0xAB) << "byte " << i;
+  EXPECT_GT(graphShots.load() + editorShots.load(), 0);
+}
+
+TEST(Concurrency, TwoRestoresAtOnceLeaveTheEditorAtTheSizeTheStateSays)
+{
+  TestHost host;
+  host.record = false;
+  WhileRestoringSizes(host, 400, [&] { ASSERT_EQ(host.SetChunk(MakeChunk(SizeState(false))), ACF_SUCCESS); });
+  int32_t w = 0, h = 0;
+  ASSERT_EQ(host.Factory()->editorSize(host.Effect(), &w, &h), ACF_SUCCESS);
+  const std::vector<double> state = ChunkValues(host.GetChunk());
+  EXPECT_EQ(w, state[Crest::kBigGUI] == 1.0 ? 1040 : 800);
+  EXPECT_EQ(state[Crest::kSmallGUI] + state[Crest::kBigGUI], 1.0);
+}
+
+// The editor's thread drives the view with the mouse, and a host thread
+// saves, compares and restores state, while the audio thread renders.
+TEST(Concurrency, MouseAndStateCallsWhileTheAudioThreadRenders)
+{
+  TestHost host;
+  host.record = false;
+  auto* f = host.Factory();
+  AcfEffect* e = host.Effect();
+  std::atomic<bool> stop{false};
+  std::atomic<int> blocks{0};
+  std::thread audio([&] {
+    std::vector<float> l(256), r(256), ol(256), orr(256);
+    const float* ins[2] = {l.data(), r.data()};
+    float* outs[2] = {ol.data(), orr.data()};
+    long t = 0;
+    while (!stop.load())
+    {
+      for (int i = 0; i < 256; ++i, ++t)
+        l[i] = r[i] = static_cast<float>(0.5 * std::sin(0.02 * t));
+      ASSERT_EQ(f->render(e, ins, outs, 256), ACF_SUCCESS);
+      ++blocks;
+    }
+  });
+  std::thread state([&] {
+    const std::vector<unsigned char> chunk = host.GetChunk();
+    while (!stop.load())
+    {
+      ASSERT_EQ(host.SetChunk(chunk), ACF_SUCCESS);
+      host.Compare(chunk);
+    }
+  });
+
+  IGraphics* g = host.Plug()->GetGUI();
+  const IRECT* r = host.Plug()->GetGraph()->GetRECT();
+  const int cx = (r->L + r->R) / 2, cy = (r->T + r->B) / 2;
+  IMouseMod left(true), alt(true);
+  alt.A = true;
+  for (int i = 0; i < 40 || blocks.load() < 100; ++i)
+  {
+    g->OnMouseDown(cx, cy, &left);
+    g->OnMouseDrag(cx + 5 + i, cy + 3, &left);
+    g->OnMouseUp(cx + 5 + i, cy + 3, &left);
+    g->OnMouseWheel(cx, cy, &left, i % 2 ? 1.0 : -1.0);
+    g->OnMouseDown(cx, cy, &alt);
+    g->OnMouseUp(cx, cy, &alt);
+    g->OnMouseDblClick(cx, cy, &left);
+    f->editorIdle(e);
+  }
+  stop = true;
+  audio.join();
+  state.join();
+  EXPECT_GE(blocks.load(), 100);
 }
