@@ -1,7 +1,6 @@
 #include "dsp/CrestProcess.h"
 
 #include "dsp/BufferOps.h"
-#include "view3d/CrestRender.h"
 
 #include <algorithm>
 
@@ -50,4 +49,4 @@ void CrestProcess::ProcessFftBuffer(WDL_TypedBuf<FftComplex>* ioBuffer, WDL_Type
     mView->AddMagns(mMagns);
 }
 
-void CrestProcess::SetView(CrestRender* view) { mView = view; }
+void CrestProcess::SetView(SpectrumSink* view) { mView = view; }

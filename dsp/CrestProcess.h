@@ -4,8 +4,7 @@
 #pragma once
 
 #include "dsp/ProcessObj.h"
-
-class CrestRender;
+#include "dsp/SpectrumSink.h"
 
 class CrestProcess : public ProcessObj
 {
@@ -25,8 +24,8 @@ public:
 
   // The view must stay valid while attached; null detaches it. Change it
   // only while no frame is being processed (under the plug-in's lock).
-  void SetView(CrestRender* view);
-  CrestRender* GetView() const { return mView; }
+  void SetView(SpectrumSink* view);
+  SpectrumSink* GetView() const { return mView; }
 
   double GetCaptureOverlapping() const { return mOverlapping; }
   double GetCaptureOversampling() const { return mOversampling; }
@@ -39,7 +38,7 @@ private:
   double mOverlapping;
   double mOversampling;
   double mSampleRate;
-  CrestRender* mView = nullptr;
+  SpectrumSink* mView = nullptr;
 
   // Per-frame work, kept so that frames do not allocate.
   WDL_TypedBuf<FftComplex> mHalfSpectrum;

@@ -9,7 +9,7 @@
 #include "framework/IControl.h"
 #include "framework/RelaxedAtomic.h"
 #include "framework/WDL_String.h"
-#include "plugin/ParamSmoother.h"
+#include "framework/ParamSmoother.h"
 
 #include <cstdint>
 #include <vector>

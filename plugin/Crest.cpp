@@ -54,7 +54,7 @@ Crest::Crest()
   CreateControls(graphics, 0, true);
 
   mCrestProcess = new CrestProcess(kBufferSize, kOverlapping, kOversampling, GetSampleRate());
-  mCrestProcess->SetView(mView);
+  mCrestProcess->SetView(this);
   std::vector<ProcessObj*> objs = {mCrestProcess};
   mFftObj = new FftProcessObj14(objs, 1, 0, kBufferSize, kOverlapping, kOversampling, GetSampleRate());
   mFftObj->SetAnalysisWindow(-1, kWindowHann);
@@ -200,6 +200,12 @@ void Crest::ProcessBlock(double** inputs, double** outputs, int nFrames)
   for (int c = 0; c < 2; ++c)
     if (c < nIn && c < nOut)
       std::memcpy(outputs[c], inputs[c], sizeof(double) * static_cast<size_t>(n));
+}
+
+void Crest::AddMagns(const WDL_TypedBuf<double>& magns)
+{
+  if (mView)
+    mView->AddMagns(magns);
 }
 
 void Crest::UpdateCameraAngles(double angle0, double angle1)

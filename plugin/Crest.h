@@ -5,7 +5,9 @@
 
 #include "framework/IPlugAAX.h"
 #include "framework/WDL_TypedBuf.h"
+#include "dsp/SpectrumSink.h"
 #include "plugin/SecureRestarter.h"
+#include "view3d/CameraListener.h"
 
 #include <atomic>
 #include <vector>
@@ -18,7 +20,7 @@ class IGUIResizeButtonControl2;
 class IControl;
 class IGraphics;
 
-class Crest : public IPlugAAX
+class Crest : public IPlugAAX, public CameraListener, public SpectrumSink
 {
 public:
   enum EParams
@@ -53,8 +55,10 @@ public:
   bool SnapshotGraph(uint8_t* rgba, int w, int h) override;
 
   // Camera moved with the mouse in the view; the view already shows it.
-  void UpdateCameraAngles(double angle0, double angle1);
-  void UpdateCamFov(double fov);
+  void UpdateCameraAngles(double angle0, double angle1) override;
+  void UpdateCamFov(double fov) override;
+  // The capture's spectra, handed on to the view.
+  void AddMagns(const WDL_TypedBuf<double>& magns) override;
 
   void RefreshParamControl(int paramIdx);
   void ResetParamToDefault(int paramIdx);

@@ -2,7 +2,7 @@
 
 #include "framework/IMouseMod.h"
 #include "graph/GraphControl10.h"
-#include "plugin/Crest.h"
+#include "view3d/CameraListener.h"
 #include "view3d/LinesRender.h"
 
 #include <algorithm>
@@ -24,7 +24,7 @@ double MelSourcePosition(int i, int n, double maxFreq, double melMax)
 }
 } // namespace
 
-CrestRender::CrestRender(Crest* plug, GraphControl10* graph, double sampleRate)
+CrestRender::CrestRender(CameraListener* plug, GraphControl10* graph, double sampleRate)
   : mPlug(plug), mGraph(graph), mLines(new LinesRender()), mSampleRate(sampleRate)
 {
   if (mGraph)

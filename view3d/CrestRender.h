@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <vector>
 
-class Crest;
+class CameraListener;
 class GraphControl10;
 class LinesRender;
 
@@ -28,7 +28,7 @@ class CrestRender : public GraphCustomControl
 public:
   // plug and graph may be null: the view then neither writes back nor asks
   // for frames.
-  CrestRender(Crest* plug, GraphControl10* graph, double sampleRate);
+  CrestRender(CameraListener* plug, GraphControl10* graph, double sampleRate);
   // Deletes the drawer; the graph control is not told.
   ~CrestRender() override;
 
@@ -91,7 +91,7 @@ private:
   // MelWarp through source positions computed once per size and spacing.
   void MelWarpCached(const WDL_TypedBuf<double>& in, double hzPerValue, WDL_TypedBuf<double>* out);
 
-  Crest* mPlug;
+  CameraListener* mPlug;
   GraphControl10* mGraph;
   LinesRender* mLines;
   int mPrevX = 0;

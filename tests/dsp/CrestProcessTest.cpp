@@ -14,7 +14,8 @@ namespace
 constexpr double kPi = 3.14159265358979323846;
 using Buffers = std::vector<WDL_TypedBuf<double>>;
 
-class RecordingView : public CrestRender
+// The view behind the sink, as the plug-in feeds it.
+class RecordingView : public CrestRender, public SpectrumSink
 {
 public:
   RecordingView() : CrestRender(nullptr, nullptr, 44100.0) {}

@@ -1,5 +1,5 @@
 // The smoother behind the graph's auto-adjust factor.
-#include "plugin/ParamSmoother.h"
+#include "framework/ParamSmoother.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "plugin/ParamSmoother.h"
+#include "framework/ParamSmoother.h"
 
 #include <cmath>
 

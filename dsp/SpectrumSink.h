@@ -1,0 +1,12 @@
+// Where the spectrum capture hands each analysed frame's magnitudes: on the
+// audio thread, with the plug-in's mutex held.
+#pragma once
+
+#include "framework/WDL_TypedBuf.h"
+
+class SpectrumSink
+{
+public:
+  virtual ~SpectrumSink() = default;
+  virtual void AddMagns(const WDL_TypedBuf<double>& magns) = 0;
+};
