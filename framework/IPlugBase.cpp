@@ -141,6 +141,8 @@ void IPlugBase::AttachGraphics(IGraphics* graphics)
 {
   if (!graphics)
     return;
+  // The editor's lock comes first, as everywhere.
+  WDL_MutexLock editor(&graphics->GetEditorMutex());
   WDL_MutexLock lock(&mMutex);
   for (int i = 0; i < NParams(); ++i)
     graphics->SetParameterFromPlug(i, mParams[i]->GetNormalized(), true);

@@ -288,11 +288,22 @@ bool GraphControl10::Draw(IGraphics*) { return true; }
 
 LICE_IBitmap* GraphControl10::GetGLBitmap()
 {
-  if (mVg == nullptr || !BindContext())
+  if (mVg == nullptr)
     return nullptr;
   // Taken before the frame copies its data: a request arriving meanwhile
   // brings the next frame.
-  if (mGraphDirty.exchange(false) && RenderFrame())
+  const bool dirty = mGraphDirty.exchange(false);
+  if (dirty)
+  {
+    // The only part of the frame under the plug-in mutex: the copying,
+    // before the GL context is bound (binding takes a lock of its own).
+    WDL_MutexLock lock(PlugMutex(mPlug));
+    for (GraphCustomDrawer* drawer : mCustomDrawers)
+      drawer->PrepareFrame(mRECT.W(), mRECT.H());
+  }
+  if (!BindContext())
+    return nullptr;
+  if (dirty && RenderFrame())
     FinishFrame();
   UnbindContext();
   return GetLastGLBitmap();
@@ -308,14 +319,9 @@ LICE_IBitmap* GraphControl10::GetLastGLBitmap()
 bool GraphControl10::RenderFrame()
 {
   const int width = mRECT.W(), height = mRECT.H();
-  {
-    // The only part of the frame under the plug-in mutex: the copying.
-    WDL_MutexLock lock(PlugMutex(mPlug));
-    for (GraphCustomDrawer* drawer : mCustomDrawers)
-      drawer->PrepareFrame(width, height);
-    if (mSpectrogramDisplay != nullptr && mSpectrogramDisplay->Update())
-      mDirty = true;
-  }
+  // The layer's data is the editor thread's own.
+  if (mSpectrogramDisplay != nullptr && mSpectrogramDisplay->Update())
+    mDirty = true;
 
   if (mBackgroundBitmap != nullptr && mBackgroundImage == 0 && mBackgroundBitmap->getBits() != nullptr)
   {
