@@ -233,6 +233,9 @@ void IGraphics::OnIdle()
 {
   if (mWindowImpl)
     mWindowImpl->ProcessEvents();
+  // The host destroyed the parent (and our window with it): close, draw no more.
+  if (mWindowImpl && !mWindowImpl->IsAlive())
+    CloseWindow();
   IRECT region;
   if (!IsDirty(&region))
     return;
