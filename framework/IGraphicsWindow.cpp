@@ -182,10 +182,15 @@ void IGraphicsWindow::Show(LICE_SysBitmap* bitmap, const IRECT& region)
 
 void IGraphicsWindow::SetSize(int w, int h)
 {
+  if (mGone)
+    return;
+  XErrorTrap trap(GetDisplay());
   PuglView* view = static_cast<PuglView*>(mView);
   puglSetSizeHint(view, PUGL_MIN_SIZE, static_cast<PuglSpan>(w), static_cast<PuglSpan>(h));
   puglSetSizeHint(view, PUGL_MAX_SIZE, static_cast<PuglSpan>(w), static_cast<PuglSpan>(h));
   puglSetSize(view, static_cast<unsigned>(w), static_cast<unsigned>(h));
+  if (trap.Failed())
+    mGone = true;
 }
 
 void IGraphicsWindow::HandleEvent(const void* eventPtr)
