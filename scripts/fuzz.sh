@@ -14,7 +14,7 @@ mkdir -p build-fuzz/corpus
 # No display: the editor's window and GL context stay closed, as in a host
 # that never opens the editor. UBSan findings end the run like ASan's.
 env -u DISPLAY \
-  ASAN_OPTIONS="detect_leaks=1:suppressions=$PWD/tests/lsan.supp:${ASAN_OPTIONS:-}" \
-  LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
+  ASAN_OPTIONS="detect_leaks=1:${ASAN_OPTIONS:-}" \
+  LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:fast_unwind_on_malloc=0" \
   UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
   build-fuzz/crest_fuzz build-fuzz/corpus "$@"
