@@ -51,10 +51,25 @@ void BitmapClear(benchmark::State& state, EditorSize size)
   }
 }
 
+bool HaveDisplay()
+{
+  Display* d = XOpenDisplay(nullptr);
+  if (!d)
+    return false;
+  XCloseDisplay(d);
+  return true;
+}
+
 // Background, every control and the graph's last GL picture composed; the
 // graph itself renders no new frame (nothing marked it).
 void FullRedraw(benchmark::State& state, EditorSize size)
 {
+  // Without a display there is no GL picture to compose: no figure at all.
+  if (!HaveDisplay())
+  {
+    state.SkipWithError("no X display");
+    return;
+  }
   auto crest = MakeCrest(size.param);
   IGraphics* g = crest->GetGUI();
   g->OnIdle();
@@ -65,15 +80,6 @@ void FullRedraw(benchmark::State& state, EditorSize size)
     benchmark::DoNotOptimize(g->GetDrawBitmap()->getBits());
   }
   state.counters["gl_frames"] = (crest->GetGraph() ? crest->GetGraph()->GetNumRenderedFrames() : 0) - framesBefore;
-}
-
-bool HaveDisplay()
-{
-  Display* d = XOpenDisplay(nullptr);
-  if (!d)
-    return false;
-  XCloseDisplay(d);
-  return true;
 }
 
 // An open editor ticking 25 times a second while the host sends silence:
@@ -88,10 +94,11 @@ void IdleTick(benchmark::State& state)
   auto crest = MakeCrest(Crest::kSmallGUI);
   IGraphics* g = crest->GetGUI();
   g->OpenWindow(0);
-  double* silence[2] = {nullptr, nullptr};
-  std::vector<double> in(512, 0.0), out(512, 0.0);
-  silence[0] = in.data();
-  double* outs[1] = {out.data()};
+  // The plug-in is stereo: two channels in and two out.
+  std::vector<double> in[2] = {std::vector<double>(512, 0.0), std::vector<double>(512, 0.0)};
+  std::vector<double> out[2] = {std::vector<double>(512, 0.0), std::vector<double>(512, 0.0)};
+  double* silence[2] = {in[0].data(), in[1].data()};
+  double* outs[2] = {out[0].data(), out[1].data()};
   for (int i = 0; i < 10; ++i)
     g->OnIdle(); // settle: first picture, first GL frame
   const int redrawsBefore = g->GetNumRedraws();

@@ -284,6 +284,9 @@ void IGraphics::OnIdle()
   WDL_MutexLock editor(&mEditorMutex);
   if (mWindowImpl)
     mWindowImpl->ProcessEvents();
+  // The host destroyed the parent (and our window with it): close, draw no more.
+  if (mWindowImpl && !mWindowImpl->IsAlive())
+    CloseWindow();
   SyncWithPlug();
   IRECT region;
   if (!IsDirty(&region))

@@ -4,6 +4,7 @@
 #include "framework/IKeyCodes.h"
 #include "framework/IMouseMod.h"
 #include "framework/LICE_SysBitmap.h"
+#include "framework/XErrorTrap.h"
 
 // Pugl is built as C; its deprecated calls are not ours to use.
 #define PUGL_DISABLE_DEPRECATED
@@ -76,6 +77,12 @@ IGraphicsWindow* IGraphicsWindow::Open(IGraphics* graphics, uintptr_t parent, in
   }
   if (!world)
     return nullptr;
+  // A parent that is no window must fail the open, not the host.
+  if (parent && !IsWindowOf(puglGetNativeWorld(world), parent))
+  {
+    puglFreeWorld(world);
+    return nullptr;
+  }
   puglSetClassName(world, "QX-Crest-Editor");
   PuglView* view = puglNewView(world);
   if (!view)
@@ -98,7 +105,13 @@ IGraphicsWindow* IGraphicsWindow::Open(IGraphics* graphics, uintptr_t parent, in
     puglSetParentWindow(view, static_cast<PuglNativeView>(parent));
   else
     puglSetWindowTitle(view, "QX Crest");
-  if (puglRealize(view) != PUGL_SUCCESS || puglShow(view) != PUGL_SUCCESS)
+  bool shown = false;
+  {
+    // The parent may go between the check and the creation.
+    XErrorTrap trap(puglGetNativeWorld(world));
+    shown = puglRealize(view) == PUGL_SUCCESS && puglShow(view) == PUGL_SUCCESS && !trap.Failed();
+  }
+  if (!shown)
   {
     delete window;
     return nullptr;
@@ -106,48 +119,78 @@ IGraphicsWindow* IGraphicsWindow::Open(IGraphics* graphics, uintptr_t parent, in
   return window;
 }
 
-namespace
-{
-int IgnoreXError(Display*, XErrorEvent*) { return 0; }
-} // namespace
-
 IGraphicsWindow::~IGraphicsWindow()
 {
   // A host may destroy its parent window (and ours with it) before closing
-  // the editor; destroying ours again must not end the process through
-  // Xlib's default error handler.
-  XErrorHandler previous = XSetErrorHandler(&IgnoreXError);
-  if (mView)
+  // the editor; destroying ours again is an error of ours, not the host's.
   {
-    puglSetHandle(static_cast<PuglView*>(mView), nullptr);
-    puglFreeView(static_cast<PuglView*>(mView));
+    XErrorTrap trap(GetDisplay());
+    if (mView)
+    {
+      puglSetHandle(static_cast<PuglView*>(mView), nullptr);
+      puglFreeView(static_cast<PuglView*>(mView));
+    }
   }
-  if (Display* display = static_cast<Display*>(GetDisplay()))
-    XSync(display, False);
   // The world owns the display connection: views go first.
   if (mWorld)
     puglFreeWorld(static_cast<PuglWorld*>(mWorld));
-  XSetErrorHandler(previous);
+}
+
+bool IGraphicsWindow::IsWindowOf(void* displayPtr, uintptr_t window)
+{
+  // Resource ids have 29 bits; Xlib would cut a larger value to another id.
+  if (!displayPtr || window == 0 || window > 0x1fffffffu)
+    return false;
+  XErrorTrap trap(displayPtr);
+  XWindowAttributes attrs;
+  const Status ok = XGetWindowAttributes(static_cast<Display*>(displayPtr), static_cast<Window>(window), &attrs);
+  return ok && !trap.Failed();
 }
 
 uintptr_t IGraphicsWindow::GetNativeWindow() const { return puglGetNativeView(static_cast<PuglView*>(mView)); }
 
 void* IGraphicsWindow::GetDisplay() const { return puglGetNativeWorld(static_cast<PuglWorld*>(mWorld)); }
 
-void IGraphicsWindow::ProcessEvents() { puglUpdate(static_cast<PuglWorld*>(mWorld), 0.0); }
+void IGraphicsWindow::ProcessEvents()
+{
+  if (mGone)
+    return;
+  Display* display = static_cast<Display*>(GetDisplay());
+  XErrorTrap trap(display);
+  // Pugl ignores the destruction of its window (the host's parent went,
+  // taking ours with it); from then on every request on it fails.
+  XEvent destroyed;
+  if (XCheckTypedWindowEvent(display, static_cast<Window>(GetNativeWindow()), DestroyNotify, &destroyed))
+  {
+    mGone = true;
+    return;
+  }
+  puglUpdate(static_cast<PuglWorld*>(mWorld), 0.0);
+  if (trap.Failed())
+    mGone = true;
+}
 
 void IGraphicsWindow::Show(LICE_SysBitmap* bitmap, const IRECT& region)
 {
-  if (bitmap)
-    bitmap->ShowOnWindow(GetDisplay(), static_cast<unsigned long>(GetNativeWindow()), region);
+  if (!bitmap || mGone)
+    return;
+  XErrorTrap trap(GetDisplay());
+  bitmap->ShowOnWindow(GetDisplay(), static_cast<unsigned long>(GetNativeWindow()), region);
+  if (trap.Failed())
+    mGone = true;
 }
 
 void IGraphicsWindow::SetSize(int w, int h)
 {
+  if (mGone)
+    return;
+  XErrorTrap trap(GetDisplay());
   PuglView* view = static_cast<PuglView*>(mView);
   puglSetSizeHint(view, PUGL_MIN_SIZE, static_cast<PuglSpan>(w), static_cast<PuglSpan>(h));
   puglSetSizeHint(view, PUGL_MAX_SIZE, static_cast<PuglSpan>(w), static_cast<PuglSpan>(h));
   puglSetSize(view, static_cast<unsigned>(w), static_cast<unsigned>(h));
+  if (trap.Failed())
+    mGone = true;
 }
 
 void IGraphicsWindow::HandleEvent(const void* eventPtr)

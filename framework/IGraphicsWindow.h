@@ -22,6 +22,12 @@ public:
   IGraphicsWindow(const IGraphicsWindow&) = delete;
   IGraphicsWindow& operator=(const IGraphicsWindow&) = delete;
 
+  // False once the window went without us (its parent was destroyed) or a
+  // request on it failed: nothing is drawn to it any more.
+  bool IsAlive() const { return !mGone; }
+  // Whether the id names an existing window on the connection.
+  static bool IsWindowOf(void* display, uintptr_t window);
+
   uintptr_t GetNativeWindow() const;
   void* GetDisplay() const; // X11 Display*
   // Handles every event waiting, without blocking.
@@ -49,4 +55,5 @@ private:
   int mLastPressX = 0, mLastPressY = 0;
   bool mLastWasDouble = false;
   int mPointerX = 0, mPointerY = 0;
+  bool mGone = false;
 };

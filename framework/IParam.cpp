@@ -68,6 +68,9 @@ void IParam::GetDisplayForHost(double value, char* text, int size) const
 {
   if (!text || size <= 0)
     return;
+  // Integers show the whole number they are used as, not the nearest one.
+  if (mType != kTypeDouble)
+    value = std::trunc(value);
   if (mNegateDisplay)
     value = -value;
   std::snprintf(text, static_cast<size_t>(size), "%.*f", mDecimals, value);

@@ -52,10 +52,19 @@ int IPlugAAX::ParamIndexFromID(const char* id) const
 {
   if (!id || !*id)
     return -1;
-  char* end = nullptr;
-  const long n = std::strtol(id, &end, 10);
-  if (*end != '\0' || id[0] == '0' || id[0] == '+' || id[0] == '-' || n < 1 || n > NParams())
+  // Exactly the decimal digits HostID writes: no sign, white space or
+  // leading zero (strtol would take all three).
+  if (id[0] < '1' || id[0] > '9')
     return -1;
+  long n = 0;
+  for (const char* c = id; *c; ++c)
+  {
+    if (*c < '0' || *c > '9')
+      return -1;
+    n = n * 10 + (*c - '0');
+    if (n > NParams())
+      return -1;
+  }
   return static_cast<int>(n) - 1;
 }
 
@@ -140,9 +149,11 @@ AcfResult IPlugAAX::GetHostParamDisplay(const char* id, char* text, int size)
   if (idx < 0)
     return ACF_ERROR_INVALID_PARAMETER_ID;
   const IParam* p = GetParam(idx);
-  const int decimals = p->Type() == IParam::kTypeDouble ? 2 : 0;
+  const bool continuous = p->Type() == IParam::kTypeDouble;
   const char* label = p->GetLabelForHost();
-  std::snprintf(text, static_cast<size_t>(size), "%.*f%s%s", decimals, p->Value(), *label ? " " : "", label);
+  // An integer parameter restored off its steps is used as Int() says.
+  std::snprintf(text, static_cast<size_t>(size), "%.*f%s%s", continuous ? 2 : 0,
+                continuous ? p->Value() : static_cast<double>(p->Int()), *label ? " " : "", label);
   return ACF_SUCCESS;
 }
 

@@ -1,6 +1,8 @@
 #include "framework/IRadioButtonsControl.h"
 
 #include "framework/IGraphics.h"
+#include "framework/IParam.h"
+#include "framework/IPlugBase.h"
 
 #include <algorithm>
 
@@ -41,6 +43,14 @@ int IRadioButtonsControl::SelectedButton() const
   const int n = NButtons();
   const int selected = std::min(n - 1, static_cast<int>((n - 1) * mValue + 0.5));
   return selected < 0 ? 0 : selected;
+}
+
+void IRadioButtonsControl::SetValueFromPlug(double value)
+{
+  const IParam* p = mPlug ? mPlug->GetParam(mParamIdx) : nullptr;
+  if (p && p->Type() != IParam::kTypeDouble && value == p->GetNormalized())
+    value = p->ToNormalized(p->Int());
+  IControl::SetValueFromPlug(value);
 }
 
 void IRadioButtonsControl::OnMouseDown(int x, int y, IMouseMod* mod)

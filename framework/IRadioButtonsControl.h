@@ -22,6 +22,10 @@ public:
                        EDirection direction = kVertical, bool reverse = false);
 
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  // Given the integer parameter's own value, the button is the one of the
+  // whole number the plug-in uses (Int()), also for a value restored
+  // between two steps.
+  void SetValueFromPlug(double value) override;
   bool Draw(IGraphics* graphics) override;
   // Copies the buttons' rectangles, in button order.
   virtual void GetButtonRects(std::vector<IRECT>* rects);

@@ -25,6 +25,15 @@ bool IsSilent(const WDL_TypedBuf<double>& buf)
       return false;
   return true;
 }
+
+// The analysis copy only: NaN and infinities would spread through the FFT
+// into every height of the landscape, so they count as silence.
+void ZeroNonFinite(WDL_TypedBuf<double>& buf)
+{
+  for (double& v : buf)
+    if (!std::isfinite(v))
+      v = 0.0;
+}
 } // namespace
 
 Crest::Crest()
@@ -174,6 +183,10 @@ void Crest::ProcessBlock(double** inputs, double** outputs, int nFrames)
   };
   const int nIn = gather(inputs, &IPlugBase::IsInChannelConnected, mInCopies);
   const int nOut = gather(outputs, &IPlugBase::IsOutChannelConnected, mOutCopies);
+  for (int c = 0; c < nIn; ++c)
+    ZeroNonFinite(mInCopies[c]);
+  for (int c = 0; c < nOut; ++c)
+    ZeroNonFinite(mOutCopies[c]);
 
   bool silent = nIn > 0 && nOut > 0 && IsSilent(mInCopies[0]) && IsSilent(mOutCopies[0]);
   if (silent && nIn == 2 && nOut == 2)

@@ -4,7 +4,9 @@
 #include "framework/IGraphics.h"
 #include "framework/IGraphicsWindow.h"
 #include "framework/IKeyCodes.h"
+#include "plugin/Crest.h"
 #include "tests/framework/EditorTestPlug.h"
+#include "tests/support/TestHost.h"
 
 #include <gtest/gtest.h>
 // After gtest: Xlib's macros (None, Bool) would clash with its names.
@@ -13,6 +15,7 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -267,4 +270,88 @@ TEST(IGraphicsWindow, SurvivesAParentDestroyedBeforeTheEditorCloses)
   }
   g->CloseWindow(); // would end the process through Xlib's error handler
   EXPECT_FALSE(g->IsWindowOpen());
+}
+
+// The hostile-host sequences run in a child process with Xlib's default
+// error handler, which ends the process on any X error: the child reaching
+// its end is the proof that none of ours got through. Exit codes name the
+// step that went wrong.
+namespace
+{
+int gHostErrors = 0;
+int CountHostError(Display*, XErrorEvent*)
+{
+  ++gHostErrors;
+  return 0;
+}
+} // namespace
+
+TEST(IGraphicsWindow, HostEditorRefusesParentsThatAreNoWindows)
+{
+  ASSERT_TRUE(HaveDisplay()) << "these sequences need an X display";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+    {
+      XSetErrorHandler(nullptr);
+      TestHost host;
+      auto* f = host.Factory();
+      for (uintptr_t parent : {uintptr_t{0x12345678}, uintptr_t{1}, uintptr_t{0x7fffffff}, ~uintptr_t{0}})
+      {
+        if (f->editorOpen(host.Effect(), parent) != ACF_ERROR_INVALID_ARGUMENT)
+          std::exit(2);
+        if (host.Plug()->GetGUI()->IsWindowOpen() || f->editorIdle(host.Effect()) != ACF_SUCCESS)
+          std::exit(3);
+      }
+      // A host with a handler of its own keeps it, and sees none of our errors.
+      XSetErrorHandler(&CountHostError);
+      if (f->editorOpen(host.Effect(), 0x12345678) != ACF_ERROR_INVALID_ARGUMENT || gHostErrors != 0)
+        std::exit(4);
+      if (XSetErrorHandler(&CountHostError) != &CountHostError)
+        std::exit(5);
+      // The host's own errors still reach it.
+      HostWindow parent(64, 48, true);
+      XWindowAttributes attrs;
+      XGetWindowAttributes(parent.display, 0x12345678, &attrs);
+      if (gHostErrors != 1)
+        std::exit(6);
+      // And a real parent still works afterwards.
+      if (f->editorOpen(host.Effect(), parent.window) != ACF_SUCCESS || f->editorIdle(host.Effect()) != ACF_SUCCESS ||
+          f->editorClose(host.Effect()) != ACF_SUCCESS)
+        std::exit(7);
+      std::exit(0);
+    },
+    ::testing::ExitedWithCode(0), "");
+}
+
+TEST(IGraphicsWindow, HostEditorClosesItselfWhenTheParentIsDestroyedFirst)
+{
+  ASSERT_TRUE(HaveDisplay()) << "these sequences need an X display";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+    {
+      XSetErrorHandler(nullptr);
+      TestHost host;
+      auto* f = host.Factory();
+      auto* parent = new HostWindow(800, 555, true);
+      if (f->editorOpen(host.Effect(), parent->window) != ACF_SUCCESS)
+        std::exit(2);
+      for (int i = 0; i < 3; ++i)
+        f->editorIdle(host.Effect());
+      XDestroyWindow(parent->display, parent->window);
+      XSync(parent->display, False);
+      parent->window = 0;
+      host.Update("2", 0.9);
+      for (int i = 0; i < 3; ++i)
+        if (f->editorIdle(host.Effect()) != ACF_SUCCESS)
+          std::exit(3);
+      if (host.Plug()->GetGUI()->IsWindowOpen())
+        std::exit(4);
+      if (f->editorClose(host.Effect()) != ACF_SUCCESS)
+        std::exit(5);
+      XCloseDisplay(parent->display);
+      parent->display = nullptr;
+      delete parent;
+      std::exit(0);
+    },
+    ::testing::ExitedWithCode(0), "");
 }

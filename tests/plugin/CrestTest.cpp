@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -118,6 +119,55 @@ TEST(Crest, OnlyTheFirstSilentBlockAfterSoundIsAnalysed)
   // 2048 analysed so far: 1536 more complete the second cycle.
   host.Render({sound, sound});
   EXPECT_EQ(Spectra(host), 8u);
+}
+
+// Non-finite samples reach the host unchanged but the analysis as zeros: a
+// block of them is silence, a stray one in music is a zero sample, and the
+// landscape's heights stay finite.
+TEST(Crest, NonFiniteSamplesAreAnalysedAsZeros)
+{
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  auto history = [](TestHost& host) {
+    std::vector<double> heights;
+    LinesRender* lines = host.Plug()->GetView()->GetLines();
+    for (int h = 0; h < lines->GetNumHistoryLines(); ++h)
+      for (const Point3D& p : lines->GetHistoryLine(h))
+        heights.push_back(p.y);
+    return heights;
+  };
+  auto withOne = [](std::vector<float> v, size_t at, float x) {
+    v[at] = x;
+    return v;
+  };
+  const auto music = Sine(4096, 440.0);
+  struct Case
+  {
+    const char* name;
+    std::vector<float> block, asZeros;
+  };
+  const std::vector<Case> cases = {
+    {"music with one NaN", withOne(music, 700, nan), withOne(music, 700, 0.0f)},
+    {"music with -inf", withOne(music, 2000, -inf), withOne(music, 2000, 0.0f)},
+    {"all NaN", std::vector<float>(4096, nan), std::vector<float>(4096, 0.0f)},
+    {"all +inf", std::vector<float>(4096, inf), std::vector<float>(4096, 0.0f)},
+  };
+  for (const Case& c : cases)
+  {
+    TestHost odd, plain;
+    for (TestHost* host : {&odd, &plain})
+      host->Render({music, music});
+    const auto out = odd.Render({c.block, c.block});
+    plain.Render({c.asZeros, c.asZeros});
+    // Then sound again: what follows must not depend on the bad block either.
+    odd.Render({music, music});
+    plain.Render({music, music});
+
+    EXPECT_TRUE(BitEqual(out[0], c.block) && BitEqual(out[1], c.block)) << c.name;
+    EXPECT_EQ(Spectra(odd), Spectra(plain)) << c.name;
+    const auto heights = history(odd);
+    EXPECT_EQ(heights, history(plain)) << c.name;
+    EXPECT_TRUE(std::all_of(heights.begin(), heights.end(), [](double y) { return std::isfinite(y); })) << c.name;
+  }
 }
 
 TEST(Crest, StartingTheTransportResetsTheAnalysisOnce)

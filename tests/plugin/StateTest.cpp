@@ -1,6 +1,10 @@
 // Saving, restoring and comparing the parameter state chunk.
+#include "framework/IGraphics.h"
+#include "framework/IRadioButtonsControl.h"
 #include "plugin/Crest.h"
 #include "tests/support/TestHost.h"
+#include "view3d/CrestRender.h"
+#include "view3d/LinesRender.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +47,26 @@ TEST(State, ShortChunkSetsTheFirstMissingValueToZeroClampedAndKeepsTheRest)
   EXPECT_EQ(ChunkValues(host.GetChunk()), (std::vector<double>{0, 10, 20, 30, 40, 15, 30, 0, 1, 0, 0}));
   ASSERT_EQ(host.SetChunk({}), ACF_SUCCESS);
   EXPECT_EQ(ChunkValues(host.GetChunk())[1], 10.0);
+}
+
+// Restored values are kept as stored; an integer parameter between two steps
+// is used as its whole part, and the host's text and the buttons say so.
+TEST(State, RestoredModeBetweenStepsShowsTheModeThatIsDrawn)
+{
+  TestHost host;
+  ASSERT_EQ(host.SetChunk(MakeChunk({1.7, 50, 50, 50, 0, 15, 45, 0, 1, 0, 0})), ACF_SUCCESS);
+  EXPECT_EQ(ChunkValues(host.GetChunk())[0], 1.7);
+  char text[16];
+  ASSERT_EQ(host.Factory()->parameterDisplay(host.Effect(), "1", text, sizeof text), ACF_SUCCESS);
+  EXPECT_STREQ(text, "1");
+  EXPECT_EQ(host.Plug()->GetView()->GetLines()->GetMode(), 1);
+  IGraphics* g = host.Plug()->GetGUI();
+  IRadioButtonsControl* buttons = nullptr;
+  for (int i = 0; i < g->NControls() && !buttons; ++i)
+    if (auto* r = dynamic_cast<IRadioButtonsControl*>(g->GetControl(i)); r && r->ParamIdx() == Crest::kMode)
+      buttons = r;
+  ASSERT_NE(buttons, nullptr);
+  EXPECT_EQ(buttons->SelectedButton(), 1);
 }
 
 TEST(State, NonFiniteStoredValuesNeverReachTheParameters)
