@@ -3,7 +3,7 @@
 // analysis chain and the view; reacts to its eleven parameters.
 #pragma once
 
-#include "framework/IPlugAAX.h"
+#include "framework/IPlugBase.h"
 #include "framework/WDL_TypedBuf.h"
 #include "plugin/SecureRestarter.h"
 
@@ -17,7 +17,7 @@ class IGUIResizeButtonControl2;
 class IControl;
 class IGraphics;
 
-class Crest : public IPlugAAX
+class Crest : public IPlugBase
 {
 public:
   enum EParams
