@@ -55,6 +55,11 @@ public:
   double FromNormalized(double normalized) const;
   double ToNormalized(double value) const;
 
+  // Names of single values (an enumeration's choices), for hosts that list them.
+  void SetDisplayText(int value, const char* text) { mDisplayTexts.emplace_back(value, text ? text : ""); }
+  int NDisplayTexts() const { return static_cast<int>(mDisplayTexts.size()); }
+  const std::pair<int, std::string>& GetDisplayText(int i) const { return mDisplayTexts[static_cast<size_t>(i)]; }
+
   // The value as a number with the parameter's decimals (no unit).
   void GetDisplayForHost(double value, char* text, int size) const;
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
+#include <new>
 
 namespace
 {
@@ -16,18 +16,19 @@ void CopyText(char* dst, size_t size, const char* src) { std::snprintf(dst, size
 
 IPlugAAX* CreatePlugin()
 {
-  static std::recursive_mutex createLock;
-  std::lock_guard<std::recursive_mutex> lock(createLock);
-  return MakePlug();
+  IPlugBase* plug = CreatePlug();
+  if (!plug)
+    return nullptr;
+  auto* wrapper = new (std::nothrow) IPlugAAX(plug);
+  if (!wrapper)
+    delete plug;
+  return wrapper;
 }
 
-IPlugAAX::IPlugAAX(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-                   const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
-                   int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst)
-  : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
-              uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst)
+IPlugAAX::IPlugAAX(IPlugBase* plug) : mPlug(plug), mMutex(plug->GetMutex())
 {
-  const int nChannels = std::max(MaxNInChannels(), 1);
+  mPlug->SetHost(this);
+  const int nChannels = std::max(mPlug->MaxNInChannels(), 1);
   mInBufs.resize(static_cast<size_t>(nChannels));
   mOutBufs.resize(static_cast<size_t>(nChannels));
   for (int c = 0; c < nChannels; ++c)
@@ -39,7 +40,11 @@ IPlugAAX::IPlugAAX(int nParams, const char* channelIOStr, int nPresets, const ch
   }
 }
 
-IPlugAAX::~IPlugAAX() = default;
+IPlugAAX::~IPlugAAX()
+{
+  // Nothing of the plug-in's teardown reaches a host that is going away.
+  mPlug->SetHost(nullptr);
+}
 
 void IPlugAAX::SetHost(const AcfHostCallbacks* host) { mHost = host ? *host : AcfHostCallbacks{}; }
 
@@ -303,7 +308,7 @@ AcfResult IPlugAAX::SetChunk(uint32_t chunkId, const AcfChunkHeader* header)
   UnserializeState(&chunk, 0);
 
   // The host hears the values outside the lock; they are copied under it.
-  const std::vector<double> values = CopyNormalizedParams();
+  const std::vector<double> values = mPlug->CopyNormalizedParams();
   for (int i = 0; i < NParams(); ++i)
     InformHostOfParamChange(i, values[static_cast<size_t>(i)]);
   RedrawParamControls();

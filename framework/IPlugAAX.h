@@ -1,27 +1,34 @@
-// The host wrapper: what crosses the host interface of acf.h. It declares
-// the host's parameters, converts the host's 32-bit samples to the float64
-// buffers of ProcessBlock and back, answers value updates and chunk
-// requests, and reaches the host through its callbacks.
+// The ACF host adapter: what crosses the host interface of acf.h. It drives
+// one plug-in object, declares the host's parameters, converts the host's
+// 32-bit samples to the float64 buffers of ProcessBlock and back, answers
+// value updates and chunk requests, and reaches the host through its
+// callbacks.
 #pragma once
 
 #include "acf/acf.h"
 #include "framework/IPlugBase.h"
+#include "framework/IPlugHost.h"
+#include "framework/PlugDescription.h"
 #include "framework/WDL_TypedBuf.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
-class IPlugAAX : public IPlugBase
+class IPlugAAX : public IPlugHost
 {
 public:
   static constexpr int kMaxBlockFrames = ACF_MAX_BLOCK_FRAMES;
+  static_assert(kMaxBlockFrames == IPlugBase::kMaxBlockFrames, "the plug-in base takes the host's blocks");
   static constexpr const char* kBypassID = "MasterBypass";
 
-  IPlugAAX(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-           const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
-           int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst);
+  // Takes the plug-in object over.
+  explicit IPlugAAX(IPlugBase* plug);
   ~IPlugAAX() override;
+
+  IPlugBase* Plug() { return mPlug.get(); }
+  void SetConnectedChannels(int nIn, int nOut) { mPlug->SetConnectedChannels(nIn, nOut); }
 
   void SetHost(const AcfHostCallbacks* host);
   // Declares the host parameters, records the sample rate and resets.
@@ -61,6 +68,28 @@ public:
   static constexpr int32_t kMaxChunkBytes = 1 << 20;
 
 private:
+  // The plug-in's side of the calls below.
+  int NParams() const { return mPlug->NParams(); }
+  IParam* GetParam(int idx) { return mPlug->GetParam(idx); }
+  IGraphics* GetGUI() { return mPlug->GetGUI(); }
+  void OnParamChange(int idx) { mPlug->OnParamChange(idx); }
+  void Reset() { mPlug->Reset(); }
+  void SetSampleRate(double sampleRate) { mPlug->SetSampleRate(sampleRate); }
+  int NInChannels() const { return mPlug->NInChannels(); }
+  int NOutChannels() const { return mPlug->NOutChannels(); }
+  void ProcessBlock(double** in, double** out, int n) { mPlug->ProcessBlock(in, out, n); }
+  bool SerializeState(ByteChunk* chunk) { return mPlug->SerializeState(chunk); }
+  int UnserializeState(const ByteChunk* chunk, int pos) { return mPlug->UnserializeState(chunk, pos); }
+  bool CompareState(const uint8_t* data, int n, int pos) { return mPlug->CompareState(data, n, pos); }
+  bool SnapshotGraph(uint8_t* rgba, int w, int h) { return mPlug->SnapshotGraph(rgba, w, h); }
+  void RedrawParamControls() { mPlug->RedrawParamControls(); }
+  int GetUniqueID() const { return mPlug->GetUniqueID(); }
+  int GetMfrID() const { return mPlug->GetMfrID(); }
+  const char* GetEffectName() const { return mPlug->GetEffectName(); }
+
+  std::unique_ptr<IPlugBase> mPlug;
+  WDL_Mutex& mMutex;
+
   // Plug-in parameter of a host id ("1" is parameter 0); -1 for none.
   int ParamIndexFromID(const char* id) const;
   void HostID(int paramIdx, char* id, int size) const;
@@ -76,28 +105,5 @@ private:
   std::vector<double*> mInPtrs, mOutPtrs;
 };
 
-// What the plug-in tells the host about itself; the plug-in defines it.
-struct PlugDescription
-{
-  struct Component
-  {
-    int nIn, nOut;
-    uint32_t nativeType, offlineType;
-  };
-  const char* effectName;
-  const char* makerName;
-  uint32_t version;
-  uint32_t manufacturerId;
-  uint32_t productId;
-  const char* bundleId;
-  const char* midiNodeName;
-  const char* transportNodeName;
-  std::vector<Component> components;
-};
-const PlugDescription& GetPlugDescription();
-
-// Makes the plug-in object; the plug-in defines it.
-IPlugAAX* MakePlug();
-
-// Constructs plug-in objects one at a time, under a process-wide lock.
+// Constructs plug-in objects one at a time (CreatePlug) and wraps each.
 IPlugAAX* CreatePlugin();

@@ -68,6 +68,37 @@ void IPlugBase::ProcessBlock(double** inputs, double** outputs, int nFrames)
   }
 }
 
+void IPlugBase::BeginInformHostOfParamChange(int idx)
+{
+  if (mHost)
+    mHost->BeginInformHostOfParamChange(idx);
+}
+
+void IPlugBase::InformHostOfParamChange(int idx, double normalized)
+{
+  if (mHost)
+    mHost->InformHostOfParamChange(idx, normalized);
+}
+
+void IPlugBase::EndInformHostOfParamChange(int idx)
+{
+  if (mHost)
+    mHost->EndInformHostOfParamChange(idx);
+}
+
+void IPlugBase::GetTime(ITimeInfo* info)
+{
+  *info = ITimeInfo();
+  if (mHost)
+    mHost->GetTime(info);
+}
+
+void IPlugBase::ResizeGraphics(int w, int h)
+{
+  if (mHost)
+    mHost->ResizeGraphics(w, h);
+}
+
 void IPlugBase::SetParameterFromGUI(int idx, double normalized)
 {
   WDL_MutexLock lock(&mMutex);

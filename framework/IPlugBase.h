@@ -1,11 +1,12 @@
 // The plug-in base: parameter list, the one recursive mutex, channel
 // configurations, the preset slot, bus labels, the editor, and the hooks a
-// plug-in overrides. A host wrapper derives from it and implements the
-// calls that reach the host.
+// plug-in overrides. The plug-in derives from it; a host adapter drives it
+// and answers the calls that reach the host (IPlugHost).
 #pragma once
 
 #include "framework/ByteChunk.h"
 #include "framework/IParam.h"
+#include "framework/IPlugHost.h"
 #include "framework/ITimeInfo.h"
 #include "framework/WDL_Mutex.h"
 
@@ -22,6 +23,9 @@ public:
   {
     int nIn = 0, nOut = 0, nSideChain = 0;
   };
+
+  // Longest block ProcessBlock is handed; adapters split longer ones.
+  static constexpr int kMaxBlockFrames = 1024;
 
   IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
             const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
@@ -56,12 +60,16 @@ public:
   // Tells OnEditorWillResize, then gives the editor its new size.
   virtual void ResizeEditor(int w, int h);
 
-  // --- Calls that reach the host (the wrapper implements them) ---
-  virtual void BeginInformHostOfParamChange(int) {}
-  virtual void InformHostOfParamChange(int, double) {}
-  virtual void EndInformHostOfParamChange(int) {}
-  virtual void GetTime(ITimeInfo* info) { *info = ITimeInfo(); }
-  virtual void ResizeGraphics(int, int) {}
+  // --- Calls that reach the host (through the adapter set with SetHost) ---
+  virtual void BeginInformHostOfParamChange(int idx);
+  virtual void InformHostOfParamChange(int idx, double normalized);
+  virtual void EndInformHostOfParamChange(int idx);
+  virtual void GetTime(ITimeInfo* info);
+  virtual void ResizeGraphics(int w, int h);
+
+  // The adapter that drives this plug-in; null for none (tests, tools).
+  void SetHost(IPlugHost* host) { mHost = host; }
+  IPlugHost* GetHost() const { return mHost; }
 
   // --- Parameters and state ---
   int NParams() const { return static_cast<int>(mParams.size()); }
@@ -132,4 +140,5 @@ private:
   double mSampleRate = 44100.0;
   int mInConnected = 0, mOutConnected = 0;
   IGraphics* mGraphics = nullptr;
+  IPlugHost* mHost = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "dsp/Window.h"
 #include "framework/IControl.h"
 #include "framework/IGraphics.h"
+#include "framework/PlugDescription.h"
 #include "graph/GraphControl10.h"
 #include "view3d/CrestRender.h"
 
@@ -37,8 +38,8 @@ void ZeroNonFinite(WDL_TypedBuf<double>& buf)
 } // namespace
 
 Crest::Crest()
-  : IPlugAAX(kNumParams, "1-1-0 2-2-0", 1, "QX Crest", "", "Tessaro", 328448,
-             ACF_FOURCC('h', 'f', 'o', 'n'), ACF_FOURCC('T', 'e', 'S', 'a'), 0, false, false, false)
+  : IPlugBase(kNumParams, "1-1-0 2-2-0", 1, "QX Crest", "", "Tessaro", 328448,
+              PlugFourCC('h', 'f', 'o', 'n'), PlugFourCC('T', 'e', 'S', 'a'), 0, false, false, false)
 {
   FftProcessObj14::Init();
 
@@ -49,6 +50,9 @@ Crest::Crest()
   GetParam(kSpeed)->InitDouble("Speed", 50.0, 0.0, 100.0, 0.1, "%");
   GetParam(kDensity)->InitDouble("Density", 50.0, 0.0, 100.0, 0.1, "%");
   GetParam(kMode)->InitInt("Mode", 0, 0, 2);
+  GetParam(kMode)->SetDisplayText(0, "LINES FREQ");
+  GetParam(kMode)->SetDisplayText(1, "LINES TIME");
+  GetParam(kMode)->SetDisplayText(2, "POINTS");
   GetParam(kScale)->InitDouble("Scale", 50.0, 0.0, 100.0, 0.1, "%");
   GetParam(kAngle0)->InitDouble("Angle0", 0.0, -90.0, 90.0, 0.1, "\xC2\xB0");
   GetParam(kAngle1)->InitDouble("Angle1", 15.0, 15.0, 90.0, 0.1, "\xC2\xB0");

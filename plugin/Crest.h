@@ -3,9 +3,9 @@
 // analysis chain and the view; reacts to its eleven parameters.
 #pragma once
 
-#include "framework/IPlugAAX.h"
-#include "framework/WDL_TypedBuf.h"
 #include "dsp/SpectrumSink.h"
+#include "framework/IPlugBase.h"
+#include "framework/WDL_TypedBuf.h"
 #include "plugin/SecureRestarter.h"
 #include "view3d/CameraListener.h"
 
@@ -20,7 +20,7 @@ class IGUIResizeButtonControl2;
 class IControl;
 class IGraphics;
 
-class Crest : public IPlugAAX, public CameraListener, public SpectrumSink
+class Crest : public IPlugBase, public CameraListener, public SpectrumSink
 {
 public:
   enum EParams

@@ -1,5 +1,5 @@
 // Who the plug-in is to the host.
-#include "framework/IPlugAAX.h"
+#include "framework/PlugDescription.h"
 #include "plugin/Crest.h"
 
 const PlugDescription& GetPlugDescription()
@@ -8,17 +8,18 @@ const PlugDescription& GetPlugDescription()
     "QX Crest",
     "Tessaro",
     328448, // 5.3.0
-    ACF_FOURCC('T', 'e', 'S', 'a'),
-    ACF_FOURCC('h', 'f', 'o', 'n'),
+    PlugFourCC('T', 'e', 'S', 'a'),
+    PlugFourCC('h', 'f', 'o', 'n'),
     "com.tessaro.qxcrest",
     "QX Crest Midi",
     "Transport",
     {
-      {1, 1, ACF_FOURCC('E', 'F', 'N', '1'), ACF_FOURCC('E', 'F', 'A', '1')},
-      {2, 2, ACF_FOURCC('E', 'F', 'N', '2'), ACF_FOURCC('E', 'F', 'A', '2')},
+      {1, 1, PlugFourCC('E', 'F', 'N', '1'), PlugFourCC('E', 'F', 'A', '1'), "mono"},
+      {2, 2, PlugFourCC('E', 'F', 'N', '2'), PlugFourCC('E', 'F', 'A', '2'), "stereo"},
     },
+    "http://tessaro.example/plugins/qx-crest",
   };
   return desc;
 }
 
-IPlugAAX* MakePlug() { return new Crest(); }
+IPlugBase* MakePlug() { return new Crest(); }

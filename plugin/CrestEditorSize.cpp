@@ -74,7 +74,7 @@ void Crest::OnEditorSync()
 
 void Crest::ResizeEditor(int w, int h)
 {
-  IPlugAAX::ResizeEditor(w, h);
+  IPlugBase::ResizeEditor(w, h);
 
   // A resize to the current size keeps every control: what was taken out in
   // anticipation of a new layout goes back.

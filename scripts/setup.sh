@@ -9,6 +9,9 @@ packages=(
   libsndfile1-dev nlohmann-json3-dev libcli11-dev
   libgtest-dev libbenchmark-dev libfftw3-dev
   xvfb xauth
+  lv2-dev sordi lilv-utils liblilv-dev
+  jalv jackd2 sndfile-tools netpbm x11-apps
+  lsp-plugins-lv2 x42-plugins
 )
 
 missing=()

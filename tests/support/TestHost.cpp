@@ -28,7 +28,7 @@ TestHost::TestHost(bool stereo, double sampleRate) : mChannels(stereo ? 2 : 1)
 
 TestHost::~TestHost() { mFactory->destroy(mEffect); }
 
-Crest* TestHost::Plug() { return static_cast<Crest*>(mEffect->plug); }
+Crest* TestHost::Plug() { return static_cast<Crest*>(mEffect->plug->Plug()); }
 
 std::vector<std::vector<float>> TestHost::Render(const std::vector<std::vector<float>>& in, int blockSize)
 {
