@@ -83,6 +83,9 @@ struct GLNVGextContext
   // The solid program: NanoVG's shader cut down to what solid strokes and
   // quads of a white image compute (see MakeSolidFragmentShader).
   GLNVGshader solid;
+  // Triangle indices of the solid strokes of the frame being flushed.
+  GLuint* indices;
+  int cindices;
   // Images made as one opaque white texel and not changed since.
   int whiteImages[kMaxWhiteImages];
   int nwhiteImages;
@@ -487,6 +490,61 @@ bool DrawsSolid(const GLNVGextContext* ext, const GLNVGcall* call)
   return false;
 }
 
+// A stroke's triangle strips as one list of the triangles that can draw
+// anything: NanoVG's joins repeat vertices (a third of a dense landscape's
+// triangles have no area) and sharp folds turn a few triangles away from
+// the viewer, where culling drops them. Software GL pays for every triangle
+// it is handed, so those are left out; each kept triangle keeps the vertex
+// order the strip gives it, so it rasterizes as before.
+void DrawStrips(GLNVGextContext* ext, const GLNVGcall* call)
+{
+  GLNVGcontext* gl = &ext->gl;
+  const GLNVGpath* paths = &gl->paths[call->pathOffset];
+  int needed = 0;
+  for (int i = 0; i < call->pathCount; i++)
+    needed += paths[i].strokeCount > 2 ? 3 * (paths[i].strokeCount - 2) : 0;
+  if (needed > ext->cindices)
+  {
+    const int capacity = needed + needed / 2;
+    GLuint* grown = static_cast<GLuint*>(realloc(ext->indices, sizeof(GLuint) * static_cast<size_t>(capacity)));
+    if (grown == nullptr)
+    {
+      for (int i = 0; i < call->pathCount; i++)
+        glDrawArrays(GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
+      return;
+    }
+    ext->indices = grown;
+    ext->cindices = capacity;
+  }
+  int n = 0;
+  for (int i = 0; i < call->pathCount; i++)
+  {
+    const int first = paths[i].strokeOffset;
+    for (int t = 0; t + 2 < paths[i].strokeCount; t++)
+    {
+      // GL's strip order: odd triangles have their first two swapped.
+      const GLuint a = static_cast<GLuint>(first + t + (t & 1)), b = static_cast<GLuint>(first + t + 1 - (t & 1)),
+                   c = static_cast<GLuint>(first + t + 2);
+      const NVGvertex& va = gl->verts[a];
+      const NVGvertex& vb = gl->verts[b];
+      const NVGvertex& vc = gl->verts[c];
+      // Twice the signed area in the renderer's y-down pixels; the front
+      // faces (counter-clockwise on the GL side) are negative here. Only
+      // exact zeros and clear back faces go: a sliver that the
+      // rasterizer's snapping might turn over is kept.
+      const double area = (static_cast<double>(vb.x) - va.x) * (static_cast<double>(vc.y) - va.y) -
+                          (static_cast<double>(vc.x) - va.x) * (static_cast<double>(vb.y) - va.y);
+      if (area == 0.0 || area > 1e-3)
+        continue;
+      ext->indices[n++] = a;
+      ext->indices[n++] = b;
+      ext->indices[n++] = c;
+    }
+  }
+  if (n > 0)
+    glDrawElements(GL_TRIANGLES, n, GL_UNSIGNED_INT, ext->indices);
+}
+
 void DrawSolid(GLNVGextContext* ext, const GLNVGcall* call)
 {
   GLNVGcontext* gl = &ext->gl;
@@ -498,9 +556,7 @@ void DrawSolid(GLNVGextContext* ext, const GLNVGcall* call)
     glDrawArrays(GL_TRIANGLES, call->triangleOffset, call->triangleCount);
     return;
   }
-  const GLNVGpath* paths = &gl->paths[call->pathOffset];
-  for (int i = 0; i < call->pathCount; i++)
-    glDrawArrays(GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
+  DrawStrips(ext, call);
 }
 
 // NanoVG's GL2 flush, with the convex fills drawn by ExtConvexFill and the
@@ -598,6 +654,8 @@ void ExtRenderDelete(void* uptr)
     return;
   free(ext->callColormaps);
   ext->callColormaps = nullptr;
+  free(ext->indices);
+  ext->indices = nullptr;
   glnvg__deleteShader(&ext->solid);
   glnvg__renderDelete(uptr);
 }
