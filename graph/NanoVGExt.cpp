@@ -20,6 +20,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +66,7 @@ void nvgBeginFrame(NVGcontext* ctx, float windowWidth, float windowHeight, float
 namespace
 {
 constexpr int kMaxWhiteImages = 8;
+constexpr int kTrianglesPerFlush = 8192;
 
 // The back-end context of an extended renderer. gl comes first: NanoVG's
 // GL2 functions receive a pointer to this record as their GLNVGcontext, and
@@ -541,8 +543,16 @@ void DrawStrips(GLNVGextContext* ext, const GLNVGcall* call)
       ext->indices[n++] = c;
     }
   }
-  if (n > 0)
-    glDrawElements(GL_TRIANGLES, n, GL_UNSIGNED_INT, ext->indices);
+  // In parts with a flush after each: software GL rasterizes a part on its
+  // threads while the next one is set up, instead of setting up the whole
+  // frame first.
+  const int part = 3 * kTrianglesPerFlush;
+  for (int at = 0; at < n; at += part)
+  {
+    glDrawElements(GL_TRIANGLES, std::min(part, n - at), GL_UNSIGNED_INT, ext->indices + at);
+    if (n - at > part)
+      glFlush();
+  }
 }
 
 void DrawSolid(GLNVGextContext* ext, const GLNVGcall* call)
