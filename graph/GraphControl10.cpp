@@ -7,6 +7,7 @@
 #include "graph/GraphCurve4.h"
 #include "graph/GraphCustomControl.h"
 #include "graph/GraphCustomDrawer.h"
+#include "graph/GraphRendererFlags.h"
 #include "graph/LICE_GL_SysBitmap.h"
 #include "graph/NanoVGExt.h"
 #include "graph/SpectrogramDisplay.h"
@@ -20,9 +21,7 @@
 
 namespace
 {
-// Anti-aliasing, stencil strokes, and no fringe on convex fills (the 3-D
-// view's many small quads and strips would blur).
-constexpr int kRendererFlags = NVG_ANTIALIAS | NVG_STENCIL_STROKES | NVG_NO_CONVEX_FRINGE;
+constexpr int kRendererFlags = kGraphRendererFlags;
 
 // The graph's colours c0..c3 go to the renderer as (c2, c1, c0, c3): the
 // read-back shows renderer red as blue, so they show as given.

@@ -20,6 +20,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -64,6 +65,9 @@ void nvgBeginFrame(NVGcontext* ctx, float windowWidth, float windowHeight, float
 
 namespace
 {
+constexpr int kMaxWhiteImages = 8;
+constexpr int kTrianglesPerFlush = 8192;
+
 // The back-end context of an extended renderer. gl comes first: NanoVG's
 // GL2 functions receive a pointer to this record as their GLNVGcontext, and
 // its renderDelete frees it with free().
@@ -78,6 +82,15 @@ struct GLNVGextContext
   // Colormap image of each recorded draw call, indexed like gl.calls.
   int* callColormaps;
   int ccallColormaps;
+  // The solid program: NanoVG's shader cut down to what solid strokes and
+  // quads of a white image compute (see MakeSolidFragmentShader).
+  GLNVGshader solid;
+  // Triangle indices of the solid strokes of the frame being flushed.
+  GLuint* indices;
+  int cindices;
+  // Images made as one opaque white texel and not changed since.
+  int whiteImages[kMaxWhiteImages];
+  int nwhiteImages;
 };
 
 GLNVGextContext* Ext(void* uptr) { return static_cast<GLNVGextContext*>(uptr); }
@@ -177,6 +190,35 @@ bool MakeColormapFragmentShader(std::string& frag)
   return uniforms && gl3 && gl2;
 }
 
+// The solid program's fragment shader: NanoVG's own with its main renamed
+// and a main that returns the paint colour, times the stroke's edge
+// coverage for strokes (type 0) and as it is for triangles (type 3). For a
+// stroke of one colour without scissor, and for triangles of a white image
+// without scissor, that is what NanoVG's main computes (its gradient, image
+// and scissor factors are exactly 1 there), at a fraction of the
+// per-pixel work, which is what software GL spends most of a frame of thin
+// strokes on.
+bool MakeSolidFragmentShader(std::string& frag)
+{
+  const std::string mainDecl = "void main(void) {";
+  const size_t pos = frag.find(mainDecl);
+  if (pos == std::string::npos)
+    return false;
+  frag.replace(pos, mainDecl.size(), "void nanovgMain(void) {");
+  frag += "void main(void) {\n"
+          "\tvec4 result = innerCol;\n"
+          "#ifdef EDGE_AA\n"
+          "\tif (type != 3) result *= strokeMask();\n"
+          "#endif\n"
+          "#ifdef NANOVG_GL3\n"
+          "\toutColor = result;\n"
+          "#else\n"
+          "\tgl_FragColor = result;\n"
+          "#endif\n"
+          "}\n";
+  return true;
+}
+
 int ExtRenderCreate(void* uptr, void* otherUptr)
 {
   GLNVGextContext* ext = Ext(uptr);
@@ -199,6 +241,13 @@ int ExtRenderCreate(void* uptr, void* otherUptr)
   ext->locColormapTex = glGetUniformLocation(shader.prog, "colormapTex");
   ext->locUseColormap = glGetUniformLocation(shader.prog, "useColormap");
   glnvg__checkError(gl, "colormap uniform locations");
+
+  std::string solidFrag = frag;
+  if (!MakeSolidFragmentShader(solidFrag) ||
+      glnvg__createShader(&ext->solid, "solid", "", nullptr, vert.c_str(), solidFrag.c_str()) == 0)
+    return 0;
+  glnvg__getUniforms(&ext->solid);
+  glnvg__checkError(gl, "solid uniform locations");
   return 1;
 }
 
@@ -216,7 +265,15 @@ void ApplyTexParameters(int imageFlags)
 int ExtRenderCreateTexture(void* uptr, int type, int w, int h, int imageFlags, const unsigned char* data)
 {
   if ((imageFlags & NVG_IMAGE_FLOAT) == 0)
-    return glnvg__renderCreateTexture(uptr, type, w, h, imageFlags, data);
+  {
+    const int image = glnvg__renderCreateTexture(uptr, type, w, h, imageFlags, data);
+    GLNVGextContext* ext = Ext(uptr);
+    const bool white = type == NVG_TEXTURE_RGBA && w == 1 && h == 1 && data != nullptr && data[0] == 255 &&
+                       data[1] == 255 && data[2] == 255 && data[3] == 255;
+    if (image > 0 && white && ext->nwhiteImages < kMaxWhiteImages)
+      ext->whiteImages[ext->nwhiteImages++] = image;
+    return image;
+  }
 
   // A float image is an RGBA image to the shader (texType 1 leaves the
   // sampled (value, 0, 0, 1) unchanged); only its storage differs.
@@ -247,8 +304,31 @@ int ExtRenderCreateTexture(void* uptr, int type, int w, int h, int imageFlags, c
   return tex->id;
 }
 
+// Forgets image as a white one (it is being changed or deleted).
+void ForgetWhiteImage(GLNVGextContext* ext, int image)
+{
+  for (int i = 0; i < ext->nwhiteImages; i++)
+    if (ext->whiteImages[i] == image)
+      ext->whiteImages[i--] = ext->whiteImages[--ext->nwhiteImages];
+}
+
+bool IsWhiteImage(const GLNVGextContext* ext, int image)
+{
+  for (int i = 0; i < ext->nwhiteImages; i++)
+    if (ext->whiteImages[i] == image)
+      return true;
+  return false;
+}
+
+int ExtRenderDeleteTexture(void* uptr, int image)
+{
+  ForgetWhiteImage(Ext(uptr), image);
+  return glnvg__renderDeleteTexture(uptr, image);
+}
+
 int ExtRenderUpdateTexture(void* uptr, int image, int x, int y, int w, int h, const unsigned char* data)
 {
+  ForgetWhiteImage(Ext(uptr), image);
   GLNVGcontext* gl = &Ext(uptr)->gl;
   GLNVGtexture* tex = glnvg__findTexture(gl, image);
   if (tex == nullptr || (tex->flags & NVG_IMAGE_FLOAT) == 0)
@@ -276,12 +356,57 @@ void ExtRenderFill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, N
   RecordCallColormap(ext, before, CurrentColormap(ext));
 }
 
+bool SameBlend(const GLNVGblend& a, const GLNVGblend& b)
+{
+  return a.srcRGB == b.srcRGB && a.dstRGB == b.dstRGB && a.srcAlpha == b.srcAlpha && a.dstAlpha == b.dstAlpha;
+}
+
+// Whether the call just appended draws exactly as the one before it (same
+// kind, image, blending and uniforms), so that the two can be one call.
+// Each call costs a uniform upload, a texture bind and its own draws, which
+// for thousands of small quads is most of the frame.
+bool SameAsPrevious(GLNVGcontext* gl, int type)
+{
+  if (gl->ncalls < 2)
+    return false;
+  const GLNVGcall& prev = gl->calls[gl->ncalls - 2];
+  const GLNVGcall& last = gl->calls[gl->ncalls - 1];
+  return prev.type == type && last.type == type && prev.image == last.image &&
+         SameBlend(prev.blendFunc, last.blendFunc) && last.uniformOffset == prev.uniformOffset + gl->fragSize &&
+         memcmp(&gl->uniforms[prev.uniformOffset], &gl->uniforms[last.uniformOffset],
+                static_cast<size_t>(gl->fragSize)) == 0;
+}
+
+// Drops the call just appended and its uniforms, after its geometry has
+// been handed to the call before it.
+void DropLastCall(GLNVGcontext* gl)
+{
+  gl->ncalls--;
+  gl->nuniforms--;
+}
+
 void ExtRenderStroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
                      float fringe, float strokeWidth, const NVGpath* paths, int npaths)
 {
   GLNVGextContext* ext = Ext(uptr);
-  const int before = ext->gl.ncalls;
+  GLNVGcontext* gl = &ext->gl;
+  const int before = gl->ncalls;
   glnvg__renderStroke(uptr, paint, op, scissor, fringe, strokeWidth, paths, npaths);
+  if (gl->ncalls <= before)
+    return;
+  // Stencil strokes keep one call per stroke: their passes must not
+  // overlap from one stroke to the next.
+  if ((gl->flags & NVG_STENCIL_STROKES) == 0 && SameAsPrevious(gl, GLNVG_STROKE))
+  {
+    GLNVGcall& prev = gl->calls[gl->ncalls - 2];
+    const GLNVGcall& last = gl->calls[gl->ncalls - 1];
+    if (prev.pathOffset + prev.pathCount == last.pathOffset)
+    {
+      prev.pathCount += last.pathCount;
+      DropLastCall(gl);
+      return;
+    }
+  }
   RecordCallColormap(ext, before, 0);
 }
 
@@ -289,8 +414,22 @@ void ExtRenderTriangles(void* uptr, NVGpaint* paint, NVGcompositeOperationState 
                         const NVGvertex* verts, int nverts, float fringe)
 {
   GLNVGextContext* ext = Ext(uptr);
-  const int before = ext->gl.ncalls;
+  GLNVGcontext* gl = &ext->gl;
+  const int before = gl->ncalls;
   glnvg__renderTriangles(uptr, paint, op, scissor, verts, nverts, fringe);
+  if (gl->ncalls <= before)
+    return;
+  if (SameAsPrevious(gl, GLNVG_TRIANGLES))
+  {
+    GLNVGcall& prev = gl->calls[gl->ncalls - 2];
+    const GLNVGcall& last = gl->calls[gl->ncalls - 1];
+    if (prev.triangleOffset + prev.triangleCount == last.triangleOffset)
+    {
+      prev.triangleCount += last.triangleCount;
+      DropLastCall(gl);
+      return;
+    }
+  }
   RecordCallColormap(ext, before, 0);
 }
 
@@ -326,7 +465,112 @@ void ExtConvexFill(GLNVGextContext* ext, GLNVGcall* call, int colormap)
   glUniform1f(ext->locUseColormap, 0.0f);
 }
 
-// NanoVG's GL2 flush, with the convex fills drawn by ExtConvexFill.
+bool NoScissor(const GLNVGfragUniforms* frag)
+{
+  for (float m : frag->scissorMat)
+    if (m != 0.0f)
+      return false;
+  return frag->scissorExt[0] == 1.0f && frag->scissorExt[1] == 1.0f && frag->scissorScale[0] == 1.0f &&
+         frag->scissorScale[1] == 1.0f;
+}
+
+// Whether the solid program draws call as NanoVG's shader would.
+bool DrawsSolid(const GLNVGextContext* ext, const GLNVGcall* call)
+{
+  const GLNVGcontext* gl = &ext->gl;
+  const GLNVGfragUniforms* frag =
+      reinterpret_cast<const GLNVGfragUniforms*>(&gl->uniforms[call->uniformOffset]);
+  if (!NoScissor(frag))
+    return false;
+  if (call->type == GLNVG_STROKE)
+    return (gl->flags & NVG_STENCIL_STROKES) == 0 && call->image == 0 &&
+           frag->type == static_cast<float>(NSVG_SHADER_FILLGRAD) && frag->strokeThr < 0.0f &&
+           memcmp(&frag->innerCol, &frag->outerCol, sizeof(NVGcolor)) == 0;
+  if (call->type == GLNVG_TRIANGLES)
+    return frag->type == static_cast<float>(NSVG_SHADER_IMG) && frag->texType == 1.0f &&
+           IsWhiteImage(ext, call->image);
+  return false;
+}
+
+// A stroke's triangle strips as one list of the triangles that can draw
+// anything: NanoVG's joins repeat vertices (a third of a dense landscape's
+// triangles have no area) and sharp folds turn a few triangles away from
+// the viewer, where culling drops them. Software GL pays for every triangle
+// it is handed, so those are left out; each kept triangle keeps the vertex
+// order the strip gives it, so it rasterizes as before.
+void DrawStrips(GLNVGextContext* ext, const GLNVGcall* call)
+{
+  GLNVGcontext* gl = &ext->gl;
+  const GLNVGpath* paths = &gl->paths[call->pathOffset];
+  int needed = 0;
+  for (int i = 0; i < call->pathCount; i++)
+    needed += paths[i].strokeCount > 2 ? 3 * (paths[i].strokeCount - 2) : 0;
+  if (needed > ext->cindices)
+  {
+    const int capacity = needed + needed / 2;
+    GLuint* grown = static_cast<GLuint*>(realloc(ext->indices, sizeof(GLuint) * static_cast<size_t>(capacity)));
+    if (grown == nullptr)
+    {
+      for (int i = 0; i < call->pathCount; i++)
+        glDrawArrays(GL_TRIANGLE_STRIP, paths[i].strokeOffset, paths[i].strokeCount);
+      return;
+    }
+    ext->indices = grown;
+    ext->cindices = capacity;
+  }
+  int n = 0;
+  for (int i = 0; i < call->pathCount; i++)
+  {
+    const int first = paths[i].strokeOffset;
+    for (int t = 0; t + 2 < paths[i].strokeCount; t++)
+    {
+      // GL's strip order: odd triangles have their first two swapped.
+      const GLuint a = static_cast<GLuint>(first + t + (t & 1)), b = static_cast<GLuint>(first + t + 1 - (t & 1)),
+                   c = static_cast<GLuint>(first + t + 2);
+      const NVGvertex& va = gl->verts[a];
+      const NVGvertex& vb = gl->verts[b];
+      const NVGvertex& vc = gl->verts[c];
+      // Twice the signed area in the renderer's y-down pixels; the front
+      // faces (counter-clockwise on the GL side) are negative here. Only
+      // exact zeros and clear back faces go: a sliver that the
+      // rasterizer's snapping might turn over is kept.
+      const double area = (static_cast<double>(vb.x) - va.x) * (static_cast<double>(vc.y) - va.y) -
+                          (static_cast<double>(vc.x) - va.x) * (static_cast<double>(vb.y) - va.y);
+      if (area == 0.0 || area > 1e-3)
+        continue;
+      ext->indices[n++] = a;
+      ext->indices[n++] = b;
+      ext->indices[n++] = c;
+    }
+  }
+  // In parts with a flush after each: software GL rasterizes a part on its
+  // threads while the next one is set up, instead of setting up the whole
+  // frame first.
+  const int part = 3 * kTrianglesPerFlush;
+  for (int at = 0; at < n; at += part)
+  {
+    glDrawElements(GL_TRIANGLES, std::min(part, n - at), GL_UNSIGNED_INT, ext->indices + at);
+    if (n - at > part)
+      glFlush();
+  }
+}
+
+void DrawSolid(GLNVGextContext* ext, const GLNVGcall* call)
+{
+  GLNVGcontext* gl = &ext->gl;
+  const GLNVGfragUniforms* frag =
+      reinterpret_cast<const GLNVGfragUniforms*>(&gl->uniforms[call->uniformOffset]);
+  glUniform4fv(ext->solid.loc[GLNVG_LOC_FRAG], NANOVG_GL_UNIFORMARRAY_SIZE, &frag->uniformArray[0][0]);
+  if (call->type == GLNVG_TRIANGLES)
+  {
+    glDrawArrays(GL_TRIANGLES, call->triangleOffset, call->triangleCount);
+    return;
+  }
+  DrawStrips(ext, call);
+}
+
+// NanoVG's GL2 flush, with the convex fills drawn by ExtConvexFill and the
+// calls that DrawsSolid accepts drawn by the solid program.
 void ExtRenderFlush(void* uptr)
 {
   GLNVGextContext* ext = Ext(uptr);
@@ -369,12 +613,24 @@ void ExtRenderFlush(void* uptr)
     glUniform2fv(gl->shader.loc[GLNVG_LOC_VIEWSIZE], 1, gl->view);
     glUniform1i(ext->locColormapTex, 1);
     glUniform1f(ext->locUseColormap, 0.0f);
+    glUseProgram(ext->solid.prog);
+    glUniform2fv(ext->solid.loc[GLNVG_LOC_VIEWSIZE], 1, gl->view);
+    GLuint program = ext->solid.prog;
 
     for (int i = 0; i < gl->ncalls; i++)
     {
       GLNVGcall* call = &gl->calls[i];
       glnvg__blendFuncSeparate(gl, &call->blendFunc);
-      if (call->type == GLNVG_FILL)
+      const bool solid = DrawsSolid(ext, call);
+      const GLuint wanted = solid ? ext->solid.prog : gl->shader.prog;
+      if (wanted != program)
+      {
+        glUseProgram(wanted);
+        program = wanted;
+      }
+      if (solid)
+        DrawSolid(ext, call);
+      else if (call->type == GLNVG_FILL)
         glnvg__fill(gl, call);
       else if (call->type == GLNVG_CONVEXFILL)
         ExtConvexFill(ext, call, CallColormap(ext, i));
@@ -408,6 +664,9 @@ void ExtRenderDelete(void* uptr)
     return;
   free(ext->callColormaps);
   ext->callColormaps = nullptr;
+  free(ext->indices);
+  ext->indices = nullptr;
+  glnvg__deleteShader(&ext->solid);
   glnvg__renderDelete(uptr);
 }
 } // namespace
@@ -459,7 +718,7 @@ NVGcontext* nvgCreateGL2Ext(int flags)
   memset(&params, 0, sizeof(params));
   params.renderCreate = ExtRenderCreate;
   params.renderCreateTexture = ExtRenderCreateTexture;
-  params.renderDeleteTexture = glnvg__renderDeleteTexture;
+  params.renderDeleteTexture = ExtRenderDeleteTexture;
   params.renderUpdateTexture = ExtRenderUpdateTexture;
   params.renderGetTextureSize = glnvg__renderGetTextureSize;
   params.renderViewport = glnvg__renderViewport;

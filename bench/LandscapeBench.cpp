@@ -1,0 +1,111 @@
+// The 3-D view's densest frame per mode, off-screen at the editor's graph
+// size, drawn three ways on one GL context: through the original sequence
+// on plain NanoVG with stencil strokes (as the graph first drew it), the
+// same without stencil strokes, and through the drawer on the graph's own
+// renderer (what the editor draws now). The empty frame (clear, begin, end,
+// read-back) of the same context is the baseline.
+#define NANOVG_GL2 1
+#include <GL/glew.h>
+#include "nanovg.h"
+#include "nanovg_gl.h"
+
+#include "graph/GraphRendererFlags.h"
+#include "tests/support/OffscreenCanvas.h"
+#include "tests/support/OriginalLandscape.h"
+#include "view3d/CrestRender.h"
+#include "view3d/LinesRender.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace
+{
+constexpr int kW = 800, kH = 410;
+
+enum class Path
+{
+  Original,
+  OriginalNoStencil,
+  Graph
+};
+
+// A history of varied spectra entered as the analysis enters them.
+void FillHistory(CrestRender& view)
+{
+  WDL_TypedBuf<double> magns(1024);
+  for (int i = 0; i < 1024; i++)
+    magns[i] = 0.25 * std::exp(-0.01 * i) * (1.0 + 0.5 * std::sin(i * 0.37));
+  for (int k = 0; k < LinesRender::kMaxNumLines; k++)
+  {
+    for (int i = 0; i < 1024; i++)
+      magns[i] *= 1.0 + 0.02 * std::sin(k + i * 0.1);
+    view.AddMagns(magns);
+  }
+}
+
+void Frame(OffscreenCanvas& canvas, NVGcontext* vg, const std::function<void()>& draw)
+{
+  canvas.Bitmap()->clear(0xff000000);
+  nvgBeginFrame(vg, static_cast<float>(kW), static_cast<float>(kH), 1.0f);
+  draw();
+  nvgEndFrame(vg);
+  canvas.Bitmap()->ReadBack();
+}
+
+void LandscapeBaseline(benchmark::State& state)
+{
+  OffscreenCanvas canvas(kW, kH, kGraphRendererFlags);
+  if (!canvas.IsValid())
+  {
+    state.SkipWithError("no GL context");
+    return;
+  }
+  for (auto _ : state)
+    Frame(canvas, canvas.Vg(), [] {});
+}
+
+void LandscapeSubject(benchmark::State& state, Path path, int mode)
+{
+  OffscreenCanvas canvas(kW, kH, kGraphRendererFlags);
+  if (!canvas.IsValid())
+  {
+    state.SkipWithError("no GL context");
+    return;
+  }
+  NVGcontext* plain = nullptr;
+  if (path != Path::Graph)
+    plain = nvgCreateGL2(NVG_ANTIALIAS | (path == Path::Original ? NVG_STENCIL_STROKES : 0));
+  const unsigned char white[4] = {255, 255, 255, 255};
+  const int plainWhite = plain ? nvgCreateImageRGBA(plain, 1, 1, NVG_IMAGE_NEAREST, white) : -1;
+
+  CrestRender view(nullptr, nullptr, 44100.0);
+  view.SetMode(mode);
+  view.SetDensity(1.0);
+  view.SetScale(1.0);
+  FillHistory(view);
+  LinesRender& lines = *view.GetLines();
+  for (auto _ : state)
+  {
+    if (plain)
+      Frame(canvas, plain, [&] { OriginalLandscape::Draw(plain, lines, kW, kH, plainWhite); });
+    else
+      Frame(canvas, canvas.Vg(), [&] { lines.PreDraw(canvas.Vg(), kW, kH); });
+  }
+  if (plain)
+    nvgDeleteGL2(plain);
+}
+} // namespace
+
+BENCHMARK(LandscapeBaseline)->Name("Landscape800x410:baseline")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, a, Path::Original, 0)->Name("Landscape800x410:subject_freq_original")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, b, Path::OriginalNoStencil, 0)->Name("Landscape800x410:subject_freq_nostencil")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, c, Path::Graph, 0)->Name("Landscape800x410:subject_freq_graph")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, d, Path::Original, 1)->Name("Landscape800x410:subject_time_original")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, e, Path::OriginalNoStencil, 1)->Name("Landscape800x410:subject_time_nostencil")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, f, Path::Graph, 1)->Name("Landscape800x410:subject_time_graph")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, g, Path::Original, 2)->Name("Landscape800x410:subject_points_original")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, h, Path::OriginalNoStencil, 2)->Name("Landscape800x410:subject_points_nostencil")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, i, Path::Graph, 2)->Name("Landscape800x410:subject_points_graph")->Unit(benchmark::kMillisecond);
