@@ -36,12 +36,27 @@ add_custom_command(TARGET QX-Crest-lv2 POST_BUILD
   VERBATIM)
 add_dependencies(QX-Crest-lv2 crest-lv2-ttl)
 
+# A sanitizer build's bundle needs its runtime loaded first in Debian's
+# tools (they are not built with it): the tests preload it there.
+set(CREST_SANITIZER_PRELOAD "")
+foreach(kind address thread undefined)
+  if(CREST_SANITIZE MATCHES ${kind})
+    string(REPLACE "address" "asan" lib ${kind})
+    string(REPLACE "thread" "tsan" lib ${lib})
+    string(REPLACE "undefined" "ubsan" lib ${lib})
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=lib${lib}.so
+      OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    list(APPEND CREST_SANITIZER_PRELOAD ${path})
+  endif()
+endforeach()
+list(JOIN CREST_SANITIZER_PRELOAD ":" CREST_SANITIZER_PRELOAD)
+
 # Tests load the bundle through lilv, as hosts do; the benchmark too.
 function(crest_lv2_extras)
   if(TARGET crest_tests)
     target_link_libraries(crest_tests PRIVATE PkgConfig::LILV PkgConfig::LV2)
     target_compile_definitions(crest_tests PRIVATE CREST_LV2_BUNDLE_DIR="${CREST_LV2_BUNDLE}"
-      CREST_LV2_PATH="${CREST_LV2_PATH}")
+      CREST_LV2_PATH="${CREST_LV2_PATH}" CREST_SANITIZER_PRELOAD="${CREST_SANITIZER_PRELOAD}")
     add_dependencies(crest_tests QX-Crest-lv2)
   endif()
   if(TARGET crest_bench)

@@ -11,10 +11,12 @@
 
 namespace
 {
-HostResult Shell(const HostProgram& dir, const std::string& cmd)
+HostResult Shell(const HostProgram& dir, const std::string& cmd, bool loadsBundle = false)
 {
   const std::string out = dir.path(".out"), err = dir.path(".err");
-  const int status = std::system(("cd '" + dir.dir() + "' && LV2_PATH='" CREST_LV2_PATH ":/usr/lib/lv2' " + cmd +
+  // Leaks of the tools themselves are not ours to report.
+  const std::string preload = loadsBundle && *CREST_SANITIZER_PRELOAD ? "LD_PRELOAD='" CREST_SANITIZER_PRELOAD "' ASAN_OPTIONS=detect_leaks=0 " : "";
+  const int status = std::system(("cd '" + dir.dir() + "' && " + preload + "LV2_PATH='" CREST_LV2_PATH ":/usr/lib/lv2' " + cmd +
                                   " >'" + out + "' 2>'" + err + "'")
                                    .c_str());
   HostResult r;
@@ -62,7 +64,7 @@ TEST(Lv2Tools, Lv2applyPassesFilesThroughSampleForSample)
     in.samples[201] = 1e-41f;
     HostProgram::writeSound(dir.path("in.wav"), in);
     const HostResult r =
-      Shell(dir, "lv2apply -i in.wav -o out.wav '" + Uri(channels == 1 ? "mono" : "stereo") + "'");
+      Shell(dir, "lv2apply -i in.wav -o out.wav '" + Uri(channels == 1 ? "mono" : "stereo") + "'", true);
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     const Sound out = HostProgram::readSound(dir.path("out.wav"));
     ASSERT_EQ(out.channels, channels);
