@@ -15,13 +15,6 @@
 
 namespace
 {
-const void* FindFeature(const LV2_Feature* const* features, const char* uri)
-{
-  for (int i = 0; features && features[i]; ++i)
-    if (std::strcmp(features[i]->URI, uri) == 0)
-      return features[i]->data;
-  return nullptr;
-}
 
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 } // namespace
@@ -49,7 +42,7 @@ IPlugLV2::IPlugLV2(IPlugBase* plug, int nIn, int nOut, double sampleRate, const 
     mOutPtrs.push_back(mOutBufs[c].data());
   }
 
-  mMap = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)));
+  mMap = static_cast<LV2_URID_Map*>(const_cast<void*>(FindLv2Feature(features, LV2_URID__map)));
   if (mMap)
   {
     auto map = [this](const char* uri) { return mMap->map(mMap->handle, uri); };

@@ -13,7 +13,31 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <thread>
+
+namespace
+{
+// Renders a sine in stereo blocks until stop is set and at least minBlocks
+// were rendered; every output sample is checked against its input.
+std::thread AudioThread(TestHost& host, int block, std::atomic<bool>& stop, std::atomic<int>& blocks, int minBlocks)
+{
+  return std::thread([&host, block, &stop, &blocks, minBlocks] {
+    std::vector<float> l(block), r(block), ol(block), orr(block);
+    const float* ins[2] = {l.data(), r.data()};
+    float* outs[2] = {ol.data(), orr.data()};
+    long t = 0;
+    while (!stop.load() || blocks.load() < minBlocks)
+    {
+      for (int i = 0; i < block; ++i, ++t)
+        l[i] = r[i] = static_cast<float>(0.5 * std::sin(0.03 * t));
+      ASSERT_EQ(host.Factory()->render(host.Effect(), ins, outs, block), ACF_SUCCESS);
+      ASSERT_EQ(std::memcmp(ol.data(), l.data(), sizeof(float) * block), 0);
+      ++blocks;
+    }
+  });
+}
+} // namespace
 
 TEST(Concurrency, AudioThreadAndInterfaceThreadShareThePlugIn)
 {
@@ -24,20 +48,7 @@ TEST(Concurrency, AudioThreadAndInterfaceThreadShareThePlugIn)
 
   std::atomic<bool> stop{false};
   std::atomic<int> blocks{0};
-  std::thread audio([&] {
-    std::vector<float> l(512), r(512), ol(512), orr(512);
-    const float* ins[2] = {l.data(), r.data()};
-    float* outs[2] = {ol.data(), orr.data()};
-    long t = 0;
-    while (!stop.load() || blocks.load() < 200)
-    {
-      for (int i = 0; i < 512; ++i, ++t)
-        l[i] = r[i] = static_cast<float>(0.5 * std::sin(0.03 * t));
-      ASSERT_EQ(f->render(e, ins, outs, 512), ACF_SUCCESS);
-      ASSERT_EQ(ol[17], l[17]);
-      ++blocks;
-    }
-  });
+  std::thread audio = AudioThread(host, 512, stop, blocks, 200);
 
   std::vector<uint8_t> rgba(800 * 556 * 4);
   for (int i = 0; i < 60; ++i)
@@ -130,19 +141,7 @@ TEST(Concurrency, MouseAndStateCallsWhileTheAudioThreadRenders)
   AcfEffect* e = host.Effect();
   std::atomic<bool> stop{false};
   std::atomic<int> blocks{0};
-  std::thread audio([&] {
-    std::vector<float> l(256), r(256), ol(256), orr(256);
-    const float* ins[2] = {l.data(), r.data()};
-    float* outs[2] = {ol.data(), orr.data()};
-    long t = 0;
-    while (!stop.load())
-    {
-      for (int i = 0; i < 256; ++i, ++t)
-        l[i] = r[i] = static_cast<float>(0.5 * std::sin(0.02 * t));
-      ASSERT_EQ(f->render(e, ins, outs, 256), ACF_SUCCESS);
-      ++blocks;
-    }
-  });
+  std::thread audio = AudioThread(host, 256, stop, blocks, 0);
   std::thread state([&] {
     const std::vector<unsigned char> chunk = host.GetChunk();
     while (!stop.load())
