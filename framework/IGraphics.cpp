@@ -103,10 +103,7 @@ int IGraphics::AttachControl(IControl* control)
 
 void IGraphics::ForgetControl(IControl* control)
 {
-  if (mMouseCapture == control)
-    mMouseCapture = nullptr;
-  if (mMouseOver == control)
-    mMouseOver = nullptr;
+  mMouse.Forget(control);
   mNextGLFrameMs.erase(control);
   if (mTextEntry && mTextEntry->GetControl() == control)
   {
@@ -138,8 +135,7 @@ void IGraphics::ClearControls()
   WDL_MutexLock editor(&mEditorMutex);
   std::vector<IControl*> controls;
   controls.swap(mControls);
-  mMouseCapture = nullptr;
-  mMouseOver = nullptr;
+  mMouse.Reset();
   mTextEntry.reset();
   mPainted.clear();
   mNextGLFrameMs.clear();
@@ -269,9 +265,8 @@ void IGraphics::CloseWindow()
     return;
   if (mTextEntry)
     CancelTextEntry();
-  if (mMouseOver)
-    OnMouseOut();
-  mMouseCapture = nullptr;
+  mMouse.Out();
+  mMouse.ReleaseCapture();
   if (mDrawBitmap)
     mDrawBitmap->ReleaseWindowResources();
   delete mWindowImpl;
@@ -499,17 +494,8 @@ LICE_IBitmap* IGraphics::PacedGLBitmap(IControl* c)
 
 void IGraphics::DrawTextEntry()
 {
-  if (!mTextEntry || !Intersects(mTextEntry->GetRECT(), mClip))
-    return;
-  IRECT r = mTextEntry->GetRECT();
-  IText text = mTextEntry->GetText();
-  LICE_FillRect(mDrawBitmap.get(), r, ToPixel(text.mTextEntryBGColor), 1.0f, &mClip);
-  LICE_DrawRect(mDrawBitmap.get(), r, ToPixel(text.mTextEntryFGColor), &mClip);
-  text.mColor = text.mTextEntryFGColor;
-  text.mAlign = IText::kAlignNear;
-  const std::string shown = mTextEntry->GetString() + "_";
-  IRECT line(r.L + 3, r.T + std::max(0, (r.H() - text.mSize - 4) / 2), r.R - 3, r.B);
-  mFonts->DrawText(mDrawBitmap.get(), text, shown.c_str(), line, &mClip, nullptr);
+  if (mTextEntry && Intersects(mTextEntry->GetRECT(), mClip))
+    mTextEntry->Draw(mDrawBitmap.get(), mFonts.get(), &mClip);
 }
 
 // --- Pictures ---
@@ -604,97 +590,59 @@ bool IGraphics::DrawRect(const IColor* color, IRECT* rect)
 
 // --- Events ---
 
-IControl* IGraphics::GetMouseControl(int x, int y)
+IControl* IGraphics::GetMouseControl(int x, int y) { return mMouse.ControlAt(x, y); }
+
+bool IGraphics::EndPromptUnlessInside(int x, int y)
 {
-  for (auto it = mControls.rbegin(); it != mControls.rend(); ++it)
-  {
-    IControl* c = *it;
-    if (!c->IsHidden() && !c->IsGrayed() && !c->IsMouseTransparent() && c->IsHit(x, y))
-      return c;
-  }
-  return nullptr;
+  if (!mTextEntry)
+    return true;
+  if (mTextEntry->GetRECT().Contains(x, y))
+    return false;
+  CommitTextEntry();
+  return true;
 }
 
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  if (mTextEntry)
-  {
-    if (mTextEntry->GetRECT().Contains(x, y))
-      return;
-    CommitTextEntry();
-  }
-  mMouseX = x;
-  mMouseY = y;
-  mMouseCapture = GetMouseControl(x, y);
-  if (mMouseCapture)
-    mMouseCapture->OnMouseDown(x, y, mod);
+  if (EndPromptUnlessInside(x, y))
+    mMouse.Down(x, y, mod);
 }
 
 void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  IControl* c = mMouseCapture;
-  mMouseCapture = nullptr;
-  if (c)
-    c->OnMouseUp(x, y, mod);
+  mMouse.Up(x, y, mod);
 }
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  const int dX = x - mMouseX, dY = y - mMouseY;
-  if (dX == 0 && dY == 0)
-    return;
-  mMouseX = x;
-  mMouseY = y;
-  if (mMouseCapture)
-    mMouseCapture->OnMouseDrag(x, y, dX, dY, mod);
+  mMouse.Drag(x, y, mod);
 }
 
 bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  if (mTextEntry)
-  {
-    if (mTextEntry->GetRECT().Contains(x, y))
-      return false;
-    CommitTextEntry();
-  }
-  mMouseX = x;
-  mMouseY = y;
-  mMouseCapture = GetMouseControl(x, y);
-  return mMouseCapture && mMouseCapture->OnMouseDblClick(x, y, mod);
+  return EndPromptUnlessInside(x, y) && mMouse.DblClick(x, y, mod);
 }
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, double d)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  if (IControl* c = GetMouseControl(x, y))
-    c->OnMouseWheel(x, y, mod, d);
+  mMouse.Wheel(x, y, mod, d);
 }
 
 bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  if (!mHandleMouseOver)
-    return false;
-  IControl* c = GetMouseControl(x, y);
-  if (c != mMouseOver && mMouseOver)
-    mMouseOver->OnMouseOut();
-  mMouseOver = c;
-  if (c)
-    c->OnMouseOver(x, y, mod);
-  return c != nullptr;
+  return mHandleMouseOver && mMouse.Over(x, y, mod);
 }
 
 void IGraphics::OnMouseOut()
 {
   WDL_MutexLock editor(&mEditorMutex);
-  IControl* c = mMouseOver;
-  mMouseOver = nullptr;
-  if (c)
-    c->OnMouseOut();
+  mMouse.Out();
 }
 
 bool IGraphics::OnKeyDown(int x, int y, int key, IMouseMod* mod)
@@ -717,16 +665,9 @@ void IGraphics::PromptUserInput(IControl* control)
   char value[64];
   param->GetDisplayForHost(param->Value(), value, sizeof value);
 
-  // Over the control, at least wide and tall enough for a number.
   IText text = *control->GetText();
   text.mSize = std::clamp(text.mSize, 10, 16);
-  const IRECT* r = control->GetRECT();
-  const int w = std::max(r->W(), 64), h = text.mSize + 8;
-  const int cx = (r->L + r->R) / 2, cy = (r->T + r->B) / 2;
-  IRECT box(cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h);
-  box = IRECT(std::clamp(box.L, 0, std::max(0, mWidth - w)), std::clamp(box.T, 0, std::max(0, mHeight - h)), 0, 0);
-  box.R = box.L + w;
-  box.B = box.T + h;
+  const IRECT box = ITextEntry::PlaceOver(*control->GetRECT(), text.mSize, mWidth, mHeight);
   mTextEntry.reset(new ITextEntry(control, control->ParamIdx(), box, text, value));
   mPendingRegion = Union(mPendingRegion, box);
 }
@@ -736,21 +677,15 @@ bool IGraphics::OnTextEntryKey(int character)
   WDL_MutexLock editor(&mEditorMutex);
   if (!mTextEntry)
     return false;
-  switch (character)
+  switch (mTextEntry->OnKey(character))
   {
-    case 8:
-    case 127:
-      mTextEntry->Backspace();
-      break;
-    case 13:
-    case 10:
+    case ITextEntry::KeyResult::kCommit:
       CommitTextEntry();
       return true;
-    case 27:
+    case ITextEntry::KeyResult::kCancel:
       CancelTextEntry();
       return true;
-    default:
-      mTextEntry->Insert(static_cast<char>(character));
+    case ITextEntry::KeyResult::kEdited:
       break;
   }
   mPendingRegion = Union(mPendingRegion, mTextEntry->GetRECT());

@@ -16,6 +16,7 @@
 #include "framework/IChannelBlend.h"
 #include "framework/IColor.h"
 #include "framework/IMouseMod.h"
+#include "framework/IMouseRouter.h"
 #include "framework/IRECT.h"
 #include "framework/IText.h"
 #include "framework/WDL_Mutex.h"
@@ -149,7 +150,7 @@ public:
   // The control under the point that would receive a click, or null
   // (hidden, greyed and mouse-transparent controls are passed over).
   IControl* GetMouseControl(int x, int y);
-  IControl* GetMouseOverControl() { return mMouseOver; }
+  IControl* GetMouseOverControl() { return mMouse.GetMouseOver(); }
 
   // --- Prompt for a parameter's value (right click, caption click) ---
   void PromptUserInput(IControl* control);
@@ -184,6 +185,9 @@ private:
   void EnsureDrawBitmap();
   void DrawBackground();
   void DrawTextEntry();
+  // A press outside the prompt commits it; false when the press is inside
+  // (the prompt keeps it from the controls).
+  bool EndPromptUnlessInside(int x, int y);
   void ShowRegion(const IRECT& region);
   void AddPainted(const IRECT& r);
   IRECT PaintExtent(IControl* control) const;
@@ -224,9 +228,7 @@ private:
   IRECT mPendingRegion; // areas to repaint that no control marks (detached controls, the prompt)
   bool mFullRedraw = true;
 
-  IControl* mMouseCapture = nullptr;
-  IControl* mMouseOver = nullptr;
-  int mMouseX = 0, mMouseY = 0;
+  IMouseRouter mMouse{mControls};
 
   std::unique_ptr<ITextEntry> mTextEntry;
 
