@@ -4,38 +4,17 @@
 #include "framework/IFontRenderer.h"
 #include "framework/IGraphicsWindow.h"
 #include "framework/IPlugBase.h"
+#include "framework/IResources.h"
 #include "framework/ITextEntry.h"
 #include "framework/LICE_Blit.h"
 #include "framework/LICE_MemBitmap.h"
-#include "framework/LICE_PNGLoader.h"
 #include "framework/LICE_SysBitmap.h"
 
 #include <algorithm>
 #include <cstring>
-#include <dlfcn.h>
 
 namespace
 {
-std::string& DefaultResourceDir()
-{
-  static std::string dir;
-  return dir;
-}
-
-// The bundle's Contents/Resources, found from the library that holds us:
-// Contents/Linux/NAME.so -> Contents/Resources.
-std::string BundleResourceDir()
-{
-  Dl_info info{};
-  if (!dladdr(reinterpret_cast<void*>(&BundleResourceDir), &info) || !info.dli_fname)
-    return ".";
-  std::string path = info.dli_fname;
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos)
-    return "../Resources";
-  return path.substr(0, slash) + "/../Resources";
-}
-
 bool IsEmpty(const IRECT& r) { return r.W() <= 0 || r.H() <= 0; }
 
 // Union that ignores empty rectangles (zero-height text rectangles among them).
@@ -67,7 +46,6 @@ LICE_pixel ToPixel(const IColor& c) { return LICE_RGBA(c.R, c.G, c.B, c.A); }
 
 IGraphics::IGraphics(IPlugBase* plug, int w, int h, int fps)
   : mPlug(plug), mWidth(w), mHeight(h), mFPS(fps),
-    mResourceDir(DefaultResourceDir().empty() ? BundleResourceDir() : DefaultResourceDir()),
     mFonts(new IFontRenderer)
 {
   mNumParams = plug ? plug->NParams() : 0;
@@ -84,9 +62,9 @@ IGraphics::~IGraphics()
   CloseWindow();
 }
 
-void IGraphics::SetDefaultResourceDir(const char* dir) { DefaultResourceDir() = dir ? dir : ""; }
+void IGraphics::SetDefaultResourceDir(const char* dir) { IResources::SetDefaultDir(dir); }
 
-std::string IGraphics::ResourcePath(const char* file) const { return mResourceDir + "/" + (file ? file : ""); }
+std::string IGraphics::ResourcePath(const char* file) const { return mResources.Path(file); }
 
 // --- Controls ---
 
@@ -502,13 +480,7 @@ void IGraphics::DrawTextEntry()
 
 IBitmap IGraphics::LoadIBitmap(int id, const char* path, int nStates)
 {
-  auto it = mBitmaps.find(id);
-  if (it == mBitmaps.end())
-  {
-    LICE_MemBitmap* bitmap = LICE_PNGLoader::Load(ResourcePath(path).c_str());
-    it = mBitmaps.emplace(id, std::unique_ptr<LICE_MemBitmap>(bitmap)).first;
-  }
-  LICE_MemBitmap* bitmap = it->second.get();
+  LICE_MemBitmap* bitmap = mResources.LoadPicture(id, path);
   if (!bitmap)
     return IBitmap(nullptr, 0, 0, nStates);
   return IBitmap(bitmap, bitmap->getWidth(), bitmap->getHeight(), nStates);

@@ -18,12 +18,12 @@
 #include "framework/IMouseMod.h"
 #include "framework/IMouseRouter.h"
 #include "framework/IRECT.h"
+#include "framework/IResources.h"
 #include "framework/IText.h"
 #include "framework/WDL_Mutex.h"
 
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -108,7 +108,7 @@ public:
   // --- Resources ---
   // Full path of a file in the bundle's resource folder.
   std::string ResourcePath(const char* file) const;
-  const std::string& GetResourceDir() const { return mResourceDir; }
+  const std::string& GetResourceDir() const { return mResources.GetDir(); }
   // Where editors made from now on find their resources; by default the
   // resource folder of the bundle holding this code.
   static void SetDefaultResourceDir(const char* dir);
@@ -199,7 +199,7 @@ protected:
   bool mHandleMouseOver = false;
   std::vector<IControl*> mControls;
   uintptr_t mWindow = 0;
-  std::string mResourceDir;
+  IResources mResources;
 
 private:
   WDL_Mutex mEditorMutex;
@@ -216,7 +216,6 @@ private:
   IGraphicsWindow* mWindowImpl = nullptr;
   std::unique_ptr<LICE_SysBitmap> mDrawBitmap;
   std::unique_ptr<IFontRenderer> mFonts;
-  std::map<int, std::unique_ptr<LICE_MemBitmap>> mBitmaps;
   IBitmap mBackground;
   std::unique_ptr<LICE_MemBitmap> mScaledBackground;
 
