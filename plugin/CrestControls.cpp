@@ -22,9 +22,19 @@ void Crest::CreateControls(IGraphics* graphics, int yOffset, bool createGraph)
   helper.CreateKnob(this, graphics, 106, knob, 180, 195, 440 + yOffset, kSpeed, "SPEED", 104, field, 1, 1.0);
   helper.CreateKnob(this, graphics, 105, knob, 180, 265, 440 + yOffset, kDensity, "DENSITY", 104, field, 1, 1.0);
   static const char* const kModeLabels[] = {"LINES FREQ", "LINES TIME", "POINTS"};
-  helper.CreateRadioButtons(this, graphics, 110, "resources/img/radiobutton.png", 2, 150, 451 + yOffset, 3, 54, kMode,
-                            false, "MODE", 111, "resources/img/radiobutton-diffuse.png", IText::kAlignFar,
-                            IText::kAlignFar, kModeLabels, 3, -15.0);
+  GUIHelper9::RadioButtonsLayout mode;
+  mode.x = 150;
+  mode.y = 451 + yOffset;
+  mode.nButtons = 3;
+  mode.span = 54;
+  mode.title = "MODE";
+  mode.titleAlign = IText::kAlignFar;
+  mode.titleOffset = -15.0;
+  mode.labels = kModeLabels;
+  mode.numLabels = 3;
+  mode.labelAlign = IText::kAlignFar;
+  helper.CreateRadioButtons(this, graphics, 110, "resources/img/radiobutton.png", 2, kMode, 111,
+                            "resources/img/radiobutton-diffuse.png", mode);
   helper.CreateKnob(this, graphics, 107, knob, 180, 335, 440 + yOffset, kScale, "SCALE", 104, field, 1, 1.0);
 
   if (createGraph)
