@@ -780,41 +780,34 @@ bool Fft::IsSupportedSize(int n)
   return n >= kMinSize && n <= kMaxSize && (n & (n - 1)) == 0;
 }
 
-void Fft::Forward(FftComplex* data, int n)
+void Fft::Transform(FftComplex* data, int n, Direction direction)
 {
   if (!data || !IsSupportedSize(n))
     return;
   Init();
   const int bits = Log2(n);
-  if (TransformSmall(data, bits, false))
+  const bool inverse = direction == Direction::kInverse;
+  if (TransformSmall(data, bits, inverse))
     return;
 #ifdef CREST_FFT_WIDE
   if (gWideEnabled.load(std::memory_order_relaxed))
   {
-    ForwardWide(data, n, bits);
+    if (inverse)
+      InverseWide(data, n, bits);
+    else
+      ForwardWide(data, n, bits);
     return;
   }
 #endif
-  ForwardNarrow(data, n, bits);
+  if (inverse)
+    InverseNarrow(data, n, bits);
+  else
+    ForwardNarrow(data, n, bits);
 }
 
-void Fft::Inverse(FftComplex* data, int n)
-{
-  if (!data || !IsSupportedSize(n))
-    return;
-  Init();
-  const int bits = Log2(n);
-  if (TransformSmall(data, bits, true))
-    return;
-#ifdef CREST_FFT_WIDE
-  if (gWideEnabled.load(std::memory_order_relaxed))
-  {
-    InverseWide(data, n, bits);
-    return;
-  }
-#endif
-  InverseNarrow(data, n, bits);
-}
+void Fft::Forward(FftComplex* data, int n) { Transform(data, n, Direction::kForward); }
+
+void Fft::Inverse(FftComplex* data, int n) { Transform(data, n, Direction::kInverse); }
 
 bool Fft::HasWideKernels()
 {
