@@ -3,6 +3,7 @@
 // yOffset; the graph and the view are made only by the first build.
 #include "plugin/Crest.h"
 
+#include "CrestVersion.h"
 #include "editor/GUIHelper9.h"
 #include "editor/IGUIResizeButtonControl2.h"
 #include "framework/IGraphics.h"
@@ -58,7 +59,7 @@ void Crest::CreateControls(IGraphics* graphics, int yOffset, bool createGraph)
   mSizeButtons[2] = helper.CreateGUIResizeButton(this, graphics, 117, "resources/img/big-gui-button.png", 3, 20,
                                                  479 + yOffset, kBigGUI, 1040, 722, "");
 
-  helper.CreateVersion(this, graphics, "5.3.0", 1);
+  helper.CreateVersion(this, graphics, kCrestVersionText, 1);
   helper.CreateLogo(this, graphics, 103, "resources/img/logo.png", 1);
   helper.CreatePlugName(this, graphics, 102, "resources/img/plugname.png", 1);
   helper.CreateHelpButton(this, graphics, 112, "resources/img/help-button.png", "manual/QX-Crest_manual-EN.pdf", 1);
