@@ -830,36 +830,34 @@ int Fft::Position(int k, int n)
   return gTables->reverse[static_cast<size_t>(k)] >> (kMaxBits - Log2(n));
 }
 
-void Fft::ToNaturalOrder(const FftComplex* module, FftComplex* natural, int n)
+namespace
 {
-  if (!module || !natural || n <= 0)
+// dst[k] = src[Position(k)]. Bit reversal is its own inverse, so the same
+// copy takes either order to the other.
+void CopyBitReversed(const FftComplex* src, FftComplex* dst, int n)
+{
+  if (!src || !dst || n <= 0)
     return;
-  if (!IsSupportedSize(n))
+  if (!Fft::IsSupportedSize(n))
   {
     for (int k = 0; k < n; ++k)
-      natural[k] = module[k];
+      dst[k] = src[k];
     return;
   }
-  Init();
+  Fft::Init();
   const uint16_t* rev = gTables->reverse.data();
   const int shift = kMaxBits - Log2(n);
   for (int k = 0; k < n; ++k)
-    natural[k] = module[rev[k] >> shift];
+    dst[k] = src[rev[k] >> shift];
+}
+} // namespace
+
+void Fft::ToNaturalOrder(const FftComplex* module, FftComplex* natural, int n)
+{
+  CopyBitReversed(module, natural, n);
 }
 
 void Fft::ToModuleOrder(const FftComplex* natural, FftComplex* module, int n)
 {
-  if (!module || !natural || n <= 0)
-    return;
-  if (!IsSupportedSize(n))
-  {
-    for (int k = 0; k < n; ++k)
-      module[k] = natural[k];
-    return;
-  }
-  Init();
-  const uint16_t* rev = gTables->reverse.data();
-  const int shift = kMaxBits - Log2(n);
-  for (int k = 0; k < n; ++k)
-    module[rev[k] >> shift] = natural[k];
+  CopyBitReversed(natural, module, n);
 }
