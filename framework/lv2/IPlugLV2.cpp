@@ -1,8 +1,9 @@
 #include "framework/lv2/IPlugLV2.h"
 
 #include "framework/IGraphics.h"
-#include "framework/lv2/Lv2Uris.h"
 #include "framework/lv2/IPlugLV2UI.h"
+#include "framework/lv2/Lv2Features.h"
+#include "framework/lv2/Lv2Uris.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
@@ -15,14 +16,6 @@
 
 namespace
 {
-const void* FindFeature(const LV2_Feature* const* features, const char* uri)
-{
-  for (int i = 0; features && features[i]; ++i)
-    if (std::strcmp(features[i]->URI, uri) == 0)
-      return features[i]->data;
-  return nullptr;
-}
-
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 } // namespace
 

@@ -2,21 +2,9 @@
 
 #include "framework/IGraphics.h"
 #include "framework/lv2/IPlugLV2.h"
+#include "framework/lv2/Lv2Features.h"
 
 #include <lv2/instance-access/instance-access.h>
-
-#include <cstring>
-
-namespace
-{
-const void* FindFeature(const LV2_Feature* const* features, const char* uri)
-{
-  for (int i = 0; features && features[i]; ++i)
-    if (std::strcmp(features[i]->URI, uri) == 0)
-      return features[i]->data;
-  return nullptr;
-}
-} // namespace
 
 IPlugLV2UI::IPlugLV2UI(IPlugLV2* plug, LV2UI_Write_Function write, LV2UI_Controller controller,
                        const LV2_Feature* const* features)
