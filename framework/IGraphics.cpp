@@ -1,9 +1,11 @@
 #include "framework/IGraphics.h"
 
+#include "framework/IBackground.h"
 #include "framework/IControl.h"
 #include "framework/IFontRenderer.h"
 #include "framework/IGraphicsWindow.h"
 #include "framework/IPlugBase.h"
+#include "framework/IRectOps.h"
 #include "framework/IResources.h"
 #include "framework/ITextEntry.h"
 #include "framework/LICE_Blit.h"
@@ -13,34 +15,10 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace IRectOps;
+
 namespace
 {
-bool IsEmpty(const IRECT& r) { return r.W() <= 0 || r.H() <= 0; }
-
-// Union that ignores empty rectangles (zero-height text rectangles among them).
-IRECT Union(const IRECT& a, const IRECT& b)
-{
-  if (IsEmpty(a))
-    return IsEmpty(b) ? IRECT() : b;
-  if (IsEmpty(b))
-    return a;
-  return IRECT(std::min(a.L, b.L), std::min(a.T, b.T), std::max(a.R, b.R), std::max(a.B, b.B));
-}
-
-IRECT Intersect(const IRECT& a, const IRECT& b)
-{
-  IRECT r(std::max(a.L, b.L), std::max(a.T, b.T), std::min(a.R, b.R), std::min(a.B, b.B));
-  return IsEmpty(r) ? IRECT() : r;
-}
-
-bool Intersects(const IRECT& a, const IRECT& b) { return !IsEmpty(Intersect(a, b)); }
-
-bool Contains(const IRECT& outer, const IRECT& inner)
-{
-  return IsEmpty(inner) ||
-         (inner.L >= outer.L && inner.T >= outer.T && inner.R <= outer.R && inner.B <= outer.B);
-}
-
 LICE_pixel ToPixel(const IColor& c) { return LICE_RGBA(c.R, c.G, c.B, c.A); }
 } // namespace
 
@@ -206,7 +184,7 @@ void IGraphics::Resize(int w, int h)
   mWidth = w;
   mHeight = h;
   ClearControls();
-  mScaledBackground.reset();
+  mBackground.ForgetScaled();
   if (mDrawBitmap)
     EnsureDrawBitmap();
   if (mWindowImpl)
@@ -356,27 +334,7 @@ bool IGraphics::IsDirty(IRECT* region)
 
 void IGraphics::AddPainted(const IRECT& r) { mPaintBounds = Union(mPaintBounds, r); }
 
-void IGraphics::DrawBackground()
-{
-  if (!mBackground.mData || mBackground.W <= 0 || mBackground.H <= 0)
-  {
-    LICE_FillRect(mDrawBitmap.get(), mClip, LICE_RGBA(0, 0, 0, 255), 1.0f, &mClip);
-    return;
-  }
-  LICE_IBitmap* picture = mBackground.mData;
-  if (mBackground.W != mWidth || mBackground.H != mHeight)
-  {
-    // Stretched once per editor size; the redraws copy the result.
-    if (!mScaledBackground)
-    {
-      mScaledBackground.reset(new LICE_MemBitmap(mWidth, mHeight));
-      LICE_ScaledBlit(mScaledBackground.get(), picture, IRECT(0, 0, mWidth, mHeight));
-    }
-    picture = mScaledBackground.get();
-  }
-  LICE_Blit(mDrawBitmap.get(), picture, mClip.L, mClip.T, mClip.L, mClip.T, mClip.W(), mClip.H(), 1.0f,
-            IChannelBlend::kBlendClobber, &mClip);
-}
+void IGraphics::DrawBackground() { mBackground.Draw(mDrawBitmap.get(), mClip, mWidth, mHeight); }
 
 void IGraphics::DrawRegion(const IRECT& regionIn)
 {
@@ -488,8 +446,7 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* path, int nStates)
 
 void IGraphics::AttachBackground(int id, const char* path)
 {
-  mBackground = LoadIBitmap(id, path, 1);
-  mScaledBackground.reset();
+  mBackground.Set(LoadIBitmap(id, path, 1));
   mFullRedraw = true;
 }
 

@@ -12,6 +12,7 @@
 // (parameter values, a new size) waits for its next sync.
 #pragma once
 
+#include "framework/IBackground.h"
 #include "framework/IBitmap.h"
 #include "framework/IChannelBlend.h"
 #include "framework/IColor.h"
@@ -216,8 +217,7 @@ private:
   IGraphicsWindow* mWindowImpl = nullptr;
   std::unique_ptr<LICE_SysBitmap> mDrawBitmap;
   std::unique_ptr<IFontRenderer> mFonts;
-  IBitmap mBackground;
-  std::unique_ptr<LICE_MemBitmap> mScaledBackground;
+  IBackground mBackground;
 
   // What each control covered when it was last drawn (texts reach beyond
   // their rectangles), so that a change repaints the old picture too.
