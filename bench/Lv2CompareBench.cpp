@@ -68,33 +68,26 @@ Host& TheHost()
   return host;
 }
 
-void RunPlugin(benchmark::State& state, const char* uri)
+// Every port's buffer; the vectors are reserved up front so that the
+// connected addresses stay put.
+struct PortBuffers
 {
-  Host& h = TheHost();
-  LilvNode* node = lilv_new_uri(h.world, uri);
-  const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(h.world), node);
-  lilv_node_free(node);
-  if (!plugin)
-  {
-    state.SkipWithError("plug-in not installed");
-    return;
-  }
-  LV2_Feature mapFeature{LV2_URID__map, &h.map};
-  const LV2_Feature* features[] = {&mapFeature, nullptr};
-  LilvInstance* inst = lilv_plugin_instantiate(plugin, 44100.0, features);
-  if (!inst)
-  {
-    state.SkipWithError("instantiation failed");
-    return;
-  }
-
-  const size_t total = 441000;
-  const std::vector<float> music[2] = {Music(0, total), Music(1, total)};
   std::vector<std::vector<float>> audioIn, audioOut;
-  const uint32_t nPorts = lilv_plugin_get_num_ports(plugin);
-  std::vector<float> controls(nPorts, 0.0f);
+  std::vector<float> controls;
   std::vector<std::vector<uint64_t>> atoms;
   std::vector<LV2_Atom_Sequence*> atomOuts;
+};
+
+// Controls at their defaults, audio blocks of kBlock frames, atom sequences
+// empty (inputs) or with room (outputs), anything else a scratch block.
+void ConnectPorts(Host& h, const LilvPlugin* plugin, LilvInstance* inst, PortBuffers& ports)
+{
+  const uint32_t nPorts = lilv_plugin_get_num_ports(plugin);
+  std::vector<float>& controls = ports.controls;
+  controls.assign(nPorts, 0.0f);
+  auto& audioIn = ports.audioIn;
+  auto& audioOut = ports.audioOut;
+  auto& atoms = ports.atoms;
   LilvNode* audio = lilv_new_uri(h.world, LV2_CORE__AudioPort);
   LilvNode* control = lilv_new_uri(h.world, LV2_CORE__ControlPort);
   LilvNode* input = lilv_new_uri(h.world, LV2_CORE__InputPort);
@@ -126,7 +119,7 @@ void RunPlugin(benchmark::State& state, const char* uri)
       seq->atom.size = in ? sizeof(LV2_Atom_Sequence_Body) : 1024 * 8 - sizeof(LV2_Atom);
       lilv_instance_connect_port(inst, i, seq);
       if (!in)
-        atomOuts.push_back(seq);
+        ports.atomOuts.push_back(seq);
     }
     else
     {
@@ -136,6 +129,32 @@ void RunPlugin(benchmark::State& state, const char* uri)
   }
   for (LilvNode* n : {audio, control, input, atom})
     lilv_node_free(n);
+}
+
+void RunPlugin(benchmark::State& state, const char* uri)
+{
+  Host& h = TheHost();
+  LilvNode* node = lilv_new_uri(h.world, uri);
+  const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(h.world), node);
+  lilv_node_free(node);
+  if (!plugin)
+  {
+    state.SkipWithError("plug-in not installed");
+    return;
+  }
+  LV2_Feature mapFeature{LV2_URID__map, &h.map};
+  const LV2_Feature* features[] = {&mapFeature, nullptr};
+  LilvInstance* inst = lilv_plugin_instantiate(plugin, 44100.0, features);
+  if (!inst)
+  {
+    state.SkipWithError("instantiation failed");
+    return;
+  }
+
+  const size_t total = 441000;
+  const std::vector<float> music[2] = {Music(0, total), Music(1, total)};
+  PortBuffers ports;
+  ConnectPorts(h, plugin, inst, ports);
   lilv_instance_activate(inst);
 
   size_t pos = 0;
@@ -144,10 +163,10 @@ void RunPlugin(benchmark::State& state, const char* uri)
     state.PauseTiming();
     if (pos + kBlock > total)
       pos = 0;
-    for (size_t c = 0; c < audioIn.size(); ++c)
-      std::copy_n(music[c % 2].begin() + static_cast<long>(pos), kBlock, audioIn[c].begin());
+    for (size_t c = 0; c < ports.audioIn.size(); ++c)
+      std::copy_n(music[c % 2].begin() + static_cast<long>(pos), kBlock, ports.audioIn[c].begin());
     // Output atom ports get their capacity back each block.
-    for (LV2_Atom_Sequence* seq : atomOuts)
+    for (LV2_Atom_Sequence* seq : ports.atomOuts)
       seq->atom.size = 1024 * 8 - sizeof(LV2_Atom);
     state.ResumeTiming();
     lilv_instance_run(inst, kBlock);

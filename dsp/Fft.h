@@ -23,11 +23,19 @@ public:
 
   static bool IsSupportedSize(int n);
 
-  // X[k] = sum x[j] e^(-2 pi i jk / n); X[k] ends up at Position(k, n).
+  enum class Direction
+  {
+    kForward,
+    kInverse
+  };
+  // In place; nothing for a null buffer or an unsupported size. Forward:
+  // X[k] = sum x[j] e^(-2 pi i jk / n), X[k] ending up at Position(k, n).
+  // Inverse: x[j] = sum X[k] e^(+2 pi i jk / n) with X[k] read from
+  // Position(k, n), the result in natural order.
+  static void Transform(FftComplex* data, int n, Direction direction);
+
   static void Forward(FftComplex* data, int n);
 
-  // x[j] = sum X[k] e^(+2 pi i jk / n) with X[k] read from Position(k, n);
-  // the result is in natural order.
   static void Inverse(FftComplex* data, int n);
 
   // Where the forward transform stores natural bin k.

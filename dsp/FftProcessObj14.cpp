@@ -8,7 +8,7 @@ void FftProcessObj14::Init() { Fft::Init(); }
 FftProcessObj14::FftProcessObj14(const std::vector<ProcessObj*>& processObjs, int numChannels,
                                  int numScInputs, int bufferSize, int overlapping, int oversampling,
                                  double sampleRate)
-  : mBufferSize(bufferSize), mOverlapping(overlapping), mOversampling(oversampling), mSampleRate(sampleRate)
+  : mBufferSize(bufferSize), mFrame{overlapping, oversampling, sampleRate}
 {
   if (numChannels < 0)
     numChannels = 0;
@@ -40,25 +40,20 @@ FftProcessObj14::~FftProcessObj14() = default;
 
 void FftProcessObj14::Reset(int overlapping, int oversampling, double sampleRate)
 {
-  if (overlapping > 0)
-    mOverlapping = overlapping;
-  if (oversampling > 0)
-    mOversampling = oversampling;
-  if (sampleRate > 0.0)
-    mSampleRate = sampleRate;
+  mFrame.Take(overlapping, oversampling, sampleRate);
   Reset();
 }
 
 void FftProcessObj14::Reset()
 {
   for (auto& channel : mChannels)
-    channel->Reset(mOverlapping, mOversampling, mSampleRate);
+    channel->Reset(mFrame.overlapping, mFrame.oversampling, mFrame.sampleRate);
 }
 
 int FftProcessObj14::GetBufferSize() const { return mBufferSize; }
-int FftProcessObj14::GetOverlapping() const { return mOverlapping; }
-int FftProcessObj14::GetOversampling() const { return mOversampling; }
-double FftProcessObj14::GetSampleRate() const { return mSampleRate; }
+int FftProcessObj14::GetOverlapping() const { return mFrame.overlapping; }
+int FftProcessObj14::GetOversampling() const { return mFrame.oversampling; }
+double FftProcessObj14::GetSampleRate() const { return mFrame.sampleRate; }
 
 template <class Step>
 void FftProcessObj14::ForChannels(int channelNum, Step step)

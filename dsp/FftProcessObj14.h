@@ -6,6 +6,7 @@
 // the time two cycles of frames take to fill.
 #pragma once
 
+#include "dsp/FrameSettings.h"
 #include "dsp/Window.h"
 #include "framework/WDL_TypedBuf.h"
 
@@ -87,9 +88,7 @@ private:
   std::vector<std::unique_ptr<ProcessObjChannel>> mChannels;
   int mNumScInputs = 0;
   int mBufferSize;
-  int mOverlapping;
-  int mOversampling;
-  double mSampleRate;
+  FrameSettings mFrame;
 
   // Process's copy of the inputs, kept so that blocks do not allocate.
   std::vector<WDL_TypedBuf<double>> mLocalInputs;

@@ -8,16 +8,14 @@ ProcessObj::~ProcessObj() = default;
 
 void ProcessObj::Reset(int overlapping, int oversampling, double sampleRate)
 {
-  if (overlapping > 0)
-    mOverlapping = overlapping;
-  if (oversampling > 0)
-    mOversampling = oversampling;
-  if (sampleRate > 0.0)
-  {
-    constexpr double kLargest = static_cast<double>(std::numeric_limits<int>::max());
-    mSampleRate = sampleRate >= kLargest ? std::numeric_limits<int>::max() : static_cast<int>(sampleRate);
-  }
+  mFrame.Take(overlapping, oversampling, sampleRate);
   Reset();
+}
+
+int ProcessObj::GetSampleRate() const
+{
+  constexpr double kLargest = static_cast<double>(std::numeric_limits<int>::max());
+  return mFrame.sampleRate >= kLargest ? std::numeric_limits<int>::max() : static_cast<int>(mFrame.sampleRate);
 }
 
 void ProcessObj::Reset()

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "dsp/FifoDecimator.h"
+#include "dsp/FrameSettings.h"
 #include "framework/FftComplex.h"
 #include "framework/WDL_TypedBuf.h"
 
@@ -47,9 +48,10 @@ public:
   virtual void GetCurrentOutput(WDL_TypedBuf<double>* out);
 
   int GetBufferSize() const { return mBufferSize; }
-  int GetOverlapping() const { return mOverlapping; }
-  int GetOversampling() const { return mOversampling; }
-  int GetSampleRate() const { return mSampleRate; }
+  int GetOverlapping() const { return mFrame.overlapping; }
+  int GetOversampling() const { return mFrame.oversampling; }
+  // In whole Hz (truncated, at most INT_MAX).
+  int GetSampleRate() const;
   bool GetTrackInput() const { return mTrackInput; }
   bool GetTrackOutput() const { return mTrackOutput; }
 
@@ -59,7 +61,5 @@ private:
   bool mTrackInput = false;
   bool mTrackOutput = false;
   int mBufferSize;
-  int mOverlapping = 1;
-  int mOversampling = 1;
-  int mSampleRate = 44100;
+  FrameSettings mFrame;
 };

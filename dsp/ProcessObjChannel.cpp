@@ -16,23 +16,18 @@ ProcessObjChannel::~ProcessObjChannel() = default;
 
 void ProcessObjChannel::Reset(int overlapping, int oversampling, double sampleRate)
 {
-  if (overlapping > 0)
-    mOverlapping = overlapping;
-  if (oversampling > 0)
-    mOversampling = oversampling;
-  if (sampleRate > 0.0)
-    mSampleRate = sampleRate;
+  mFrame.Take(overlapping, oversampling, sampleRate);
   Reset();
 }
 
 void ProcessObjChannel::Reset()
 {
   // At least one sample, so that every cycle of the frame loop ends.
-  mShift = std::max(mBufferSize / mOverlapping, 1);
-  Window::MakeWindows(mBufferSize, mOverlapping, mAnalysisWindowType, mSynthesisWindowType,
+  mShift = std::max(mBufferSize / mFrame.overlapping, 1);
+  Window::MakeWindows(mBufferSize, mFrame.overlapping, mAnalysisWindowType, mSynthesisWindowType,
                       &mAnalysisWindow, &mSynthesisWindow);
 
-  const int fftSize = mBufferSize * mOversampling;
+  const int fftSize = mBufferSize * mFrame.oversampling;
   mInputSamples.Clear();
   mResynthFrame.Resize(mBufferSize);
   mOverlapAddSum.Resize(2 * fftSize);
@@ -45,12 +40,12 @@ void ProcessObjChannel::Reset()
   mBufferOffset = 0;
 
   if (mProcessObj)
-    mProcessObj->Reset(mOverlapping, mOversampling, mSampleRate);
+    mProcessObj->Reset(mFrame.overlapping, mFrame.oversampling, mFrame.sampleRate);
 }
 
 void ProcessObjChannel::ReserveBuffers()
 {
-  const int fftSize = mBufferSize * mOversampling;
+  const int fftSize = mBufferSize * mFrame.oversampling;
   // Input peaks below 2 x bufferSize plus a block (padding included);
   // output below 3 x bufferSize plus a block, while the latency is dropped.
   mInputSamples.Reserve(2 * mBufferSize + kReservedBlockSize);
@@ -80,7 +75,7 @@ void ProcessObjChannel::RebuildWindowsIfDirty()
 {
   if (!mWindowsDirty)
     return;
-  Window::MakeWindows(mBufferSize, mOverlapping, mAnalysisWindowType, mSynthesisWindowType,
+  Window::MakeWindows(mBufferSize, mFrame.overlapping, mAnalysisWindowType, mSynthesisWindowType,
                       &mAnalysisWindow, &mSynthesisWindow);
   mWindowsDirty = false;
 }
@@ -134,11 +129,11 @@ void ProcessObjChannel::ApplyAnalysisWindow()
 void ProcessObjChannel::ForwardTransform()
 {
   mAnalysisLevel = mKeepSynthesisEnergy ? BufferOps::MeanAbs(mAnalysisFrame) : 0.0;
-  const int fftSize = mBufferSize * mOversampling;
-  if (mOversampling >= 2 && mAnalysisFrame.GetSize() < fftSize)
+  const int fftSize = mBufferSize * mFrame.oversampling;
+  if (mFrame.oversampling >= 2 && mAnalysisFrame.GetSize() < fftSize)
     mAnalysisFrame.Resize(fftSize);
   if (!mSkipFft)
-    FftTransform::Forward(mAnalysisFrame, mOversampling, &mFftBuffer, &mFftScratch);
+    FftTransform::Forward(mAnalysisFrame, mFrame.oversampling, &mFftBuffer, &mFftScratch);
 }
 
 void ProcessObjChannel::CallSpectralHook()
@@ -153,7 +148,7 @@ void ProcessObjChannel::InverseTransform()
   if (mSkipFft)
     mResynthFrame.CopyFrom(mAnalysisFrame);
   else
-    FftTransform::Inverse(mFftBuffer, mOversampling, &mResynthFrame, &mFftScratch);
+    FftTransform::Inverse(mFftBuffer, mFrame.oversampling, &mResynthFrame, &mFftScratch);
   if (mProcessObj)
     mProcessObj->ProcessIfftBuffer(&mResynthFrame, mCompanion ? &mCompanion->mResynthFrame : nullptr);
 }
@@ -165,7 +160,7 @@ void ProcessObjChannel::ApplySynthesisWindow()
     const double level = BufferOps::MeanAbs(mResynthFrame);
     const double factor = level > 0.0 ? mAnalysisLevel / level : 1.0;
     // With a single frame per buffer there is nothing to balance.
-    if (mOverlapping >= 2)
+    if (mFrame.overlapping >= 2)
       BufferOps::Multiply(&mResynthFrame, factor);
   }
   if (mProcessObj)
@@ -194,7 +189,7 @@ bool ProcessObjChannel::Advance()
 void ProcessObjChannel::ConsumeAndFlush()
 {
   mInputSamples.ConsumeFront(mBufferSize);
-  if (mOverlapAddSum.GetSize() >= 2 * mBufferSize * mOversampling)
+  if (mOverlapAddSum.GetSize() >= 2 * mBufferSize * mFrame.oversampling)
   {
     mOutputSamples.Append(mOverlapAddSum.Get(), mBufferSize);
     mOverlapAddSum.ConsumeFront(mBufferSize);

@@ -3,6 +3,7 @@
 // calls the hooks of the ProcessObj that serves it (not owned, may be null).
 #pragma once
 
+#include "dsp/FrameSettings.h"
 #include "framework/FftComplex.h"
 #include "framework/WDL_TypedBuf.h"
 
@@ -57,9 +58,9 @@ public:
   void ConsumeAndFlush();
 
   int GetBufferSize() const { return mBufferSize; }
-  int GetOverlapping() const { return mOverlapping; }
-  int GetOversampling() const { return mOversampling; }
-  double GetSampleRate() const { return mSampleRate; }
+  int GetOverlapping() const { return mFrame.overlapping; }
+  int GetOversampling() const { return mFrame.oversampling; }
+  double GetSampleRate() const { return mFrame.sampleRate; }
   int GetShift() const { return mShift; }
   int GetBufferOffset() const { return mBufferOffset; }
   int GetInputSampleCount() const { return mInputSamples.GetSize(); }
@@ -78,9 +79,7 @@ private:
 
   ProcessObj* mProcessObj;
   int mBufferSize;
-  int mOverlapping = 1;
-  double mSampleRate = 44100.0;
-  int mOversampling = 1;
+  FrameSettings mFrame;
   int mAnalysisWindowType = 0;
   int mSynthesisWindowType = 0;
   WDL_TypedBuf<double> mAnalysisWindow;

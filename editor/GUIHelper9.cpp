@@ -99,20 +99,20 @@ ITextControl* GUIHelper9::CreateValueText(IPlugBase* plug, int x, int y, int par
 }
 
 IRadioButtonsControlExt* GUIHelper9::CreateRadioButtons(IPlugBase* plug, IGraphics* graphics, int id,
-                                                        const char* path, int frames, int x, int y, int nButtons,
-                                                        int span, int paramIdx, bool horizontal, const char* title,
-                                                        int glowId, const char* glowPath, int labelAlign,
-                                                        int titleAlign, const char* const* labels, int numLabels,
-                                                        double titleOffset)
+                                                        const char* path, int frames, int paramIdx, int glowId,
+                                                        const char* glowPath, const RadioButtonsLayout& layout)
 {
   IBitmap button = graphics->LoadIBitmap(id, path, frames);
   const int w = button.W, h = button.H, fh = button.FrameHeight();
+  const int x = layout.x, y = layout.y, nButtons = layout.nButtons, span = layout.span;
+  const bool horizontal = layout.horizontal;
+  const int labelAlign = layout.labelAlign;
 
-  CreateTitle(plug, button, title, x, y, titleAlign, 0, titleOffset);
+  CreateTitle(plug, button, layout.title, x, y, layout.titleAlign, 0, layout.titleOffset);
 
   // Labels beside a column, one per button; under a row.
   const int n = nButtons > 1 ? nButtons : 2;
-  for (int i = 0; i < numLabels && labels; ++i)
+  for (int i = 0; i < layout.numLabels && layout.labels; ++i)
   {
     int lx, ly;
     if (!horizontal)
@@ -128,7 +128,7 @@ IRadioButtonsControlExt* GUIHelper9::CreateRadioButtons(IPlugBase* plug, IGraphi
       ly = y + fh + 6;
     }
     IText text = MakeText(15, mLabelColor, labelAlign);
-    mTexts.push_back(new ITextControl(plug, IRECT(lx, ly, lx + w, ly), &text, labels[i]));
+    mTexts.push_back(new ITextControl(plug, IRECT(lx, ly, lx + w, ly), &text, layout.labels[i]));
   }
 
   const IRECT rect = horizontal ? IRECT(x, y, x + span, y + h) : IRECT(x, y, x + w, y + span);

@@ -44,11 +44,27 @@ public:
                                   const IBitmap& knob, IBitmap* field = nullptr);
   ITextControl* CreateValueText(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap& knob,
                                 const IBitmap& field);
+  // Where a radio-button group goes and what is written around it.
+  struct RadioButtonsLayout
+  {
+    int x = 0, y = 0;
+    int nButtons = 2;
+    // Length of the group along its direction.
+    int span = 0;
+    bool horizontal = false;
+    const char* title = nullptr;
+    int titleAlign = 0;
+    double titleOffset = 0.0;
+    // One label per button (numLabels of them), aligned by labelAlign.
+    const char* const* labels = nullptr;
+    int numLabels = 0;
+    int labelAlign = 0;
+  };
+  // The buttons from picture id (frames states), a glow over each from
+  // glowId when glowPath is given.
   IRadioButtonsControlExt* CreateRadioButtons(IPlugBase* plug, IGraphics* graphics, int id, const char* path,
-                                              int frames, int x, int y, int nButtons, int span, int paramIdx,
-                                              bool horizontal, const char* title, int glowId, const char* glowPath,
-                                              int labelAlign, int titleAlign, const char* const* labels,
-                                              int numLabels, double titleOffset);
+                                              int frames, int paramIdx, int glowId, const char* glowPath,
+                                              const RadioButtonsLayout& layout);
   // Initialises the parameter as "Graph" and makes the graph control over
   // the picture's rectangle.
   GraphControl10* CreateGraph(IPlugBase* plug, IGraphics* graphics, int paramIdx, int id, const char* path, int x,

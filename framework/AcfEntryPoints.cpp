@@ -1,6 +1,7 @@
 // The bundle's component entry points and the effect factory table: thin C
 // functions over IPlugAAX that check their arguments and never throw.
 #include "acf/acf.h"
+#include "framework/CopyText.h"
 #include "framework/IPlugAAX.h"
 
 #include <atomic>
@@ -16,8 +17,6 @@ struct AcfEffect
 namespace
 {
 std::atomic<int> gLiveEffects{0};
-
-void CopyText(char* dst, size_t size, const char* src) { std::snprintf(dst, size, "%s", src ? src : ""); }
 
 IPlugAAX* Plug(AcfEffect* e) { return e ? e->plug : nullptr; }
 

@@ -1,73 +1,29 @@
 #include "framework/IGraphics.h"
 
+#include "framework/IBackground.h"
 #include "framework/IControl.h"
 #include "framework/IFontRenderer.h"
 #include "framework/IGraphicsWindow.h"
 #include "framework/IPlugBase.h"
+#include "framework/IRectOps.h"
+#include "framework/IResources.h"
 #include "framework/ITextEntry.h"
 #include "framework/LICE_Blit.h"
 #include "framework/LICE_MemBitmap.h"
-#include "framework/LICE_PNGLoader.h"
 #include "framework/LICE_SysBitmap.h"
 
 #include <algorithm>
 #include <cstring>
-#include <dlfcn.h>
+
+using namespace IRectOps;
 
 namespace
 {
-std::string& DefaultResourceDir()
-{
-  static std::string dir;
-  return dir;
-}
-
-// The bundle's Contents/Resources, found from the library that holds us:
-// Contents/Linux/NAME.so -> Contents/Resources.
-std::string BundleResourceDir()
-{
-  Dl_info info{};
-  if (!dladdr(reinterpret_cast<void*>(&BundleResourceDir), &info) || !info.dli_fname)
-    return ".";
-  std::string path = info.dli_fname;
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos)
-    return "../Resources";
-  return path.substr(0, slash) + "/../Resources";
-}
-
-bool IsEmpty(const IRECT& r) { return r.W() <= 0 || r.H() <= 0; }
-
-// Union that ignores empty rectangles (zero-height text rectangles among them).
-IRECT Union(const IRECT& a, const IRECT& b)
-{
-  if (IsEmpty(a))
-    return IsEmpty(b) ? IRECT() : b;
-  if (IsEmpty(b))
-    return a;
-  return IRECT(std::min(a.L, b.L), std::min(a.T, b.T), std::max(a.R, b.R), std::max(a.B, b.B));
-}
-
-IRECT Intersect(const IRECT& a, const IRECT& b)
-{
-  IRECT r(std::max(a.L, b.L), std::max(a.T, b.T), std::min(a.R, b.R), std::min(a.B, b.B));
-  return IsEmpty(r) ? IRECT() : r;
-}
-
-bool Intersects(const IRECT& a, const IRECT& b) { return !IsEmpty(Intersect(a, b)); }
-
-bool Contains(const IRECT& outer, const IRECT& inner)
-{
-  return IsEmpty(inner) ||
-         (inner.L >= outer.L && inner.T >= outer.T && inner.R <= outer.R && inner.B <= outer.B);
-}
-
 LICE_pixel ToPixel(const IColor& c) { return LICE_RGBA(c.R, c.G, c.B, c.A); }
 } // namespace
 
 IGraphics::IGraphics(IPlugBase* plug, int w, int h, int fps)
   : mPlug(plug), mWidth(w), mHeight(h), mFPS(fps),
-    mResourceDir(DefaultResourceDir().empty() ? BundleResourceDir() : DefaultResourceDir()),
     mFonts(new IFontRenderer)
 {
   mNumParams = plug ? plug->NParams() : 0;
@@ -84,9 +40,9 @@ IGraphics::~IGraphics()
   CloseWindow();
 }
 
-void IGraphics::SetDefaultResourceDir(const char* dir) { DefaultResourceDir() = dir ? dir : ""; }
+void IGraphics::SetDefaultResourceDir(const char* dir) { IResources::SetDefaultDir(dir); }
 
-std::string IGraphics::ResourcePath(const char* file) const { return mResourceDir + "/" + (file ? file : ""); }
+std::string IGraphics::ResourcePath(const char* file) const { return mResources.Path(file); }
 
 // --- Controls ---
 
@@ -103,10 +59,7 @@ int IGraphics::AttachControl(IControl* control)
 
 void IGraphics::ForgetControl(IControl* control)
 {
-  if (mMouseCapture == control)
-    mMouseCapture = nullptr;
-  if (mMouseOver == control)
-    mMouseOver = nullptr;
+  mMouse.Forget(control);
   mNextGLFrameMs.erase(control);
   if (mTextEntry && mTextEntry->GetControl() == control)
   {
@@ -138,8 +91,7 @@ void IGraphics::ClearControls()
   WDL_MutexLock editor(&mEditorMutex);
   std::vector<IControl*> controls;
   controls.swap(mControls);
-  mMouseCapture = nullptr;
-  mMouseOver = nullptr;
+  mMouse.Reset();
   mTextEntry.reset();
   mPainted.clear();
   mNextGLFrameMs.clear();
@@ -232,7 +184,7 @@ void IGraphics::Resize(int w, int h)
   mWidth = w;
   mHeight = h;
   ClearControls();
-  mScaledBackground.reset();
+  mBackground.ForgetScaled();
   if (mDrawBitmap)
     EnsureDrawBitmap();
   if (mWindowImpl)
@@ -269,9 +221,8 @@ void IGraphics::CloseWindow()
     return;
   if (mTextEntry)
     CancelTextEntry();
-  if (mMouseOver)
-    OnMouseOut();
-  mMouseCapture = nullptr;
+  mMouse.Out();
+  mMouse.ReleaseCapture();
   if (mDrawBitmap)
     mDrawBitmap->ReleaseWindowResources();
   delete mWindowImpl;
@@ -383,27 +334,7 @@ bool IGraphics::IsDirty(IRECT* region)
 
 void IGraphics::AddPainted(const IRECT& r) { mPaintBounds = Union(mPaintBounds, r); }
 
-void IGraphics::DrawBackground()
-{
-  if (!mBackground.mData || mBackground.W <= 0 || mBackground.H <= 0)
-  {
-    LICE_FillRect(mDrawBitmap.get(), mClip, LICE_RGBA(0, 0, 0, 255), 1.0f, &mClip);
-    return;
-  }
-  LICE_IBitmap* picture = mBackground.mData;
-  if (mBackground.W != mWidth || mBackground.H != mHeight)
-  {
-    // Stretched once per editor size; the redraws copy the result.
-    if (!mScaledBackground)
-    {
-      mScaledBackground.reset(new LICE_MemBitmap(mWidth, mHeight));
-      LICE_ScaledBlit(mScaledBackground.get(), picture, IRECT(0, 0, mWidth, mHeight));
-    }
-    picture = mScaledBackground.get();
-  }
-  LICE_Blit(mDrawBitmap.get(), picture, mClip.L, mClip.T, mClip.L, mClip.T, mClip.W(), mClip.H(), 1.0f,
-            IChannelBlend::kBlendClobber, &mClip);
-}
+void IGraphics::DrawBackground() { mBackground.Draw(mDrawBitmap.get(), mClip, mWidth, mHeight); }
 
 void IGraphics::DrawRegion(const IRECT& regionIn)
 {
@@ -499,30 +430,15 @@ LICE_IBitmap* IGraphics::PacedGLBitmap(IControl* c)
 
 void IGraphics::DrawTextEntry()
 {
-  if (!mTextEntry || !Intersects(mTextEntry->GetRECT(), mClip))
-    return;
-  IRECT r = mTextEntry->GetRECT();
-  IText text = mTextEntry->GetText();
-  LICE_FillRect(mDrawBitmap.get(), r, ToPixel(text.mTextEntryBGColor), 1.0f, &mClip);
-  LICE_DrawRect(mDrawBitmap.get(), r, ToPixel(text.mTextEntryFGColor), &mClip);
-  text.mColor = text.mTextEntryFGColor;
-  text.mAlign = IText::kAlignNear;
-  const std::string shown = mTextEntry->GetString() + "_";
-  IRECT line(r.L + 3, r.T + std::max(0, (r.H() - text.mSize - 4) / 2), r.R - 3, r.B);
-  mFonts->DrawText(mDrawBitmap.get(), text, shown.c_str(), line, &mClip, nullptr);
+  if (mTextEntry && Intersects(mTextEntry->GetRECT(), mClip))
+    mTextEntry->Draw(mDrawBitmap.get(), mFonts.get(), &mClip);
 }
 
 // --- Pictures ---
 
 IBitmap IGraphics::LoadIBitmap(int id, const char* path, int nStates)
 {
-  auto it = mBitmaps.find(id);
-  if (it == mBitmaps.end())
-  {
-    LICE_MemBitmap* bitmap = LICE_PNGLoader::Load(ResourcePath(path).c_str());
-    it = mBitmaps.emplace(id, std::unique_ptr<LICE_MemBitmap>(bitmap)).first;
-  }
-  LICE_MemBitmap* bitmap = it->second.get();
+  LICE_MemBitmap* bitmap = mResources.LoadPicture(id, path);
   if (!bitmap)
     return IBitmap(nullptr, 0, 0, nStates);
   return IBitmap(bitmap, bitmap->getWidth(), bitmap->getHeight(), nStates);
@@ -530,8 +446,7 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* path, int nStates)
 
 void IGraphics::AttachBackground(int id, const char* path)
 {
-  mBackground = LoadIBitmap(id, path, 1);
-  mScaledBackground.reset();
+  mBackground.Set(LoadIBitmap(id, path, 1));
   mFullRedraw = true;
 }
 
@@ -604,97 +519,59 @@ bool IGraphics::DrawRect(const IColor* color, IRECT* rect)
 
 // --- Events ---
 
-IControl* IGraphics::GetMouseControl(int x, int y)
+IControl* IGraphics::GetMouseControl(int x, int y) { return mMouse.ControlAt(x, y); }
+
+bool IGraphics::EndPromptUnlessInside(int x, int y)
 {
-  for (auto it = mControls.rbegin(); it != mControls.rend(); ++it)
-  {
-    IControl* c = *it;
-    if (!c->IsHidden() && !c->IsGrayed() && !c->IsMouseTransparent() && c->IsHit(x, y))
-      return c;
-  }
-  return nullptr;
+  if (!mTextEntry)
+    return true;
+  if (mTextEntry->GetRECT().Contains(x, y))
+    return false;
+  CommitTextEntry();
+  return true;
 }
 
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  if (mTextEntry)
-  {
-    if (mTextEntry->GetRECT().Contains(x, y))
-      return;
-    CommitTextEntry();
-  }
-  mMouseX = x;
-  mMouseY = y;
-  mMouseCapture = GetMouseControl(x, y);
-  if (mMouseCapture)
-    mMouseCapture->OnMouseDown(x, y, mod);
+  if (EndPromptUnlessInside(x, y))
+    mMouse.Down(x, y, mod);
 }
 
 void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  IControl* c = mMouseCapture;
-  mMouseCapture = nullptr;
-  if (c)
-    c->OnMouseUp(x, y, mod);
+  mMouse.Up(x, y, mod);
 }
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  const int dX = x - mMouseX, dY = y - mMouseY;
-  if (dX == 0 && dY == 0)
-    return;
-  mMouseX = x;
-  mMouseY = y;
-  if (mMouseCapture)
-    mMouseCapture->OnMouseDrag(x, y, dX, dY, mod);
+  mMouse.Drag(x, y, mod);
 }
 
 bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  if (mTextEntry)
-  {
-    if (mTextEntry->GetRECT().Contains(x, y))
-      return false;
-    CommitTextEntry();
-  }
-  mMouseX = x;
-  mMouseY = y;
-  mMouseCapture = GetMouseControl(x, y);
-  return mMouseCapture && mMouseCapture->OnMouseDblClick(x, y, mod);
+  return EndPromptUnlessInside(x, y) && mMouse.DblClick(x, y, mod);
 }
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, double d)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  if (IControl* c = GetMouseControl(x, y))
-    c->OnMouseWheel(x, y, mod, d);
+  mMouse.Wheel(x, y, mod, d);
 }
 
 bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
-  if (!mHandleMouseOver)
-    return false;
-  IControl* c = GetMouseControl(x, y);
-  if (c != mMouseOver && mMouseOver)
-    mMouseOver->OnMouseOut();
-  mMouseOver = c;
-  if (c)
-    c->OnMouseOver(x, y, mod);
-  return c != nullptr;
+  return mHandleMouseOver && mMouse.Over(x, y, mod);
 }
 
 void IGraphics::OnMouseOut()
 {
   WDL_MutexLock editor(&mEditorMutex);
-  IControl* c = mMouseOver;
-  mMouseOver = nullptr;
-  if (c)
-    c->OnMouseOut();
+  mMouse.Out();
 }
 
 bool IGraphics::OnKeyDown(int x, int y, int key, IMouseMod* mod)
@@ -717,16 +594,9 @@ void IGraphics::PromptUserInput(IControl* control)
   char value[64];
   param->GetDisplayForHost(param->Value(), value, sizeof value);
 
-  // Over the control, at least wide and tall enough for a number.
   IText text = *control->GetText();
   text.mSize = std::clamp(text.mSize, 10, 16);
-  const IRECT* r = control->GetRECT();
-  const int w = std::max(r->W(), 64), h = text.mSize + 8;
-  const int cx = (r->L + r->R) / 2, cy = (r->T + r->B) / 2;
-  IRECT box(cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h);
-  box = IRECT(std::clamp(box.L, 0, std::max(0, mWidth - w)), std::clamp(box.T, 0, std::max(0, mHeight - h)), 0, 0);
-  box.R = box.L + w;
-  box.B = box.T + h;
+  const IRECT box = ITextEntry::PlaceOver(*control->GetRECT(), text.mSize, mWidth, mHeight);
   mTextEntry.reset(new ITextEntry(control, control->ParamIdx(), box, text, value));
   mPendingRegion = Union(mPendingRegion, box);
 }
@@ -736,21 +606,15 @@ bool IGraphics::OnTextEntryKey(int character)
   WDL_MutexLock editor(&mEditorMutex);
   if (!mTextEntry)
     return false;
-  switch (character)
+  switch (mTextEntry->OnKey(character))
   {
-    case 8:
-    case 127:
-      mTextEntry->Backspace();
-      break;
-    case 13:
-    case 10:
+    case ITextEntry::KeyResult::kCommit:
       CommitTextEntry();
       return true;
-    case 27:
+    case ITextEntry::KeyResult::kCancel:
       CancelTextEntry();
       return true;
-    default:
-      mTextEntry->Insert(static_cast<char>(character));
+    case ITextEntry::KeyResult::kEdited:
       break;
   }
   mPendingRegion = Union(mPendingRegion, mTextEntry->GetRECT());

@@ -12,17 +12,19 @@
 // (parameter values, a new size) waits for its next sync.
 #pragma once
 
+#include "framework/IBackground.h"
 #include "framework/IBitmap.h"
 #include "framework/IChannelBlend.h"
 #include "framework/IColor.h"
 #include "framework/IMouseMod.h"
+#include "framework/IMouseRouter.h"
 #include "framework/IRECT.h"
+#include "framework/IResources.h"
 #include "framework/IText.h"
 #include "framework/WDL_Mutex.h"
 
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -107,7 +109,7 @@ public:
   // --- Resources ---
   // Full path of a file in the bundle's resource folder.
   std::string ResourcePath(const char* file) const;
-  const std::string& GetResourceDir() const { return mResourceDir; }
+  const std::string& GetResourceDir() const { return mResources.GetDir(); }
   // Where editors made from now on find their resources; by default the
   // resource folder of the bundle holding this code.
   static void SetDefaultResourceDir(const char* dir);
@@ -149,7 +151,7 @@ public:
   // The control under the point that would receive a click, or null
   // (hidden, greyed and mouse-transparent controls are passed over).
   IControl* GetMouseControl(int x, int y);
-  IControl* GetMouseOverControl() { return mMouseOver; }
+  IControl* GetMouseOverControl() { return mMouse.GetMouseOver(); }
 
   // --- Prompt for a parameter's value (right click, caption click) ---
   void PromptUserInput(IControl* control);
@@ -184,6 +186,9 @@ private:
   void EnsureDrawBitmap();
   void DrawBackground();
   void DrawTextEntry();
+  // A press outside the prompt commits it; false when the press is inside
+  // (the prompt keeps it from the controls).
+  bool EndPromptUnlessInside(int x, int y);
   void ShowRegion(const IRECT& region);
   void AddPainted(const IRECT& r);
   IRECT PaintExtent(IControl* control) const;
@@ -195,7 +200,7 @@ protected:
   bool mHandleMouseOver = false;
   std::vector<IControl*> mControls;
   uintptr_t mWindow = 0;
-  std::string mResourceDir;
+  IResources mResources;
 
 private:
   WDL_Mutex mEditorMutex;
@@ -212,9 +217,7 @@ private:
   IGraphicsWindow* mWindowImpl = nullptr;
   std::unique_ptr<LICE_SysBitmap> mDrawBitmap;
   std::unique_ptr<IFontRenderer> mFonts;
-  std::map<int, std::unique_ptr<LICE_MemBitmap>> mBitmaps;
-  IBitmap mBackground;
-  std::unique_ptr<LICE_MemBitmap> mScaledBackground;
+  IBackground mBackground;
 
   // What each control covered when it was last drawn (texts reach beyond
   // their rectangles), so that a change repaints the old picture too.
@@ -224,9 +227,7 @@ private:
   IRECT mPendingRegion; // areas to repaint that no control marks (detached controls, the prompt)
   bool mFullRedraw = true;
 
-  IControl* mMouseCapture = nullptr;
-  IControl* mMouseOver = nullptr;
-  int mMouseX = 0, mMouseY = 0;
+  IMouseRouter mMouse{mControls};
 
   std::unique_ptr<ITextEntry> mTextEntry;
 

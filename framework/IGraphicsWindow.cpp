@@ -205,28 +205,8 @@ void IGraphicsWindow::HandleEvent(const void* eventPtr)
       break;
     }
     case PUGL_BUTTON_PRESS:
-    {
-      const PuglButtonEvent& e = event->button;
-      const int x = static_cast<int>(std::floor(e.x)), y = static_cast<int>(std::floor(e.y));
-      mPointerX = x, mPointerY = y;
-      if (e.button > 1)
-        break; // only the left and right buttons mean anything here
-      const bool isDouble = !mLastWasDouble && e.button == mLastPressButton && mLastPressTime >= 0.0 &&
-                            e.time - mLastPressTime <= kDoubleClickSeconds &&
-                            std::abs(x - mLastPressX) <= kDoubleClickDistance &&
-                            std::abs(y - mLastPressY) <= kDoubleClickDistance;
-      mLastWasDouble = isDouble;
-      mLastPressTime = e.time;
-      mLastPressButton = e.button;
-      mLastPressX = x, mLastPressY = y;
-      mButtons |= 1u << e.button;
-      IMouseMod mod = MakeMod(e.state, 1u << e.button);
-      if (isDouble)
-        mGraphics->OnMouseDblClick(x, y, &mod);
-      else
-        mGraphics->OnMouseDown(x, y, &mod);
+      HandleButtonPress(&event->button);
       break;
-    }
     case PUGL_BUTTON_RELEASE:
     {
       const PuglButtonEvent& e = event->button;
@@ -264,23 +244,50 @@ void IGraphicsWindow::HandleEvent(const void* eventPtr)
       break;
     }
     case PUGL_KEY_PRESS:
-    {
-      const PuglKeyEvent& e = event->key;
-      if (mGraphics->IsPrompting())
-      {
-        if (e.key < 0x80)
-          mGraphics->OnTextEntryKey(static_cast<int>(e.key));
-        break;
-      }
-      const int code = FrameworkKeyCode(e.key);
-      if (code != kKeyNone)
-      {
-        IMouseMod mod = MakeMod(e.state, mButtons);
-        mGraphics->OnKeyDown(static_cast<int>(std::floor(e.x)), static_cast<int>(std::floor(e.y)), code, &mod);
-      }
+      HandleKeyPress(&event->key);
       break;
-    }
     default:
       break;
+  }
+}
+
+void IGraphicsWindow::HandleButtonPress(const void* buttonEvent)
+{
+  const PuglButtonEvent& e = *static_cast<const PuglButtonEvent*>(buttonEvent);
+  const int x = static_cast<int>(std::floor(e.x)), y = static_cast<int>(std::floor(e.y));
+  mPointerX = x, mPointerY = y;
+  if (e.button > 1)
+    return; // only the left and right buttons mean anything here
+  const bool isDouble = !mLastWasDouble && e.button == mLastPressButton && mLastPressTime >= 0.0 &&
+                        e.time - mLastPressTime <= kDoubleClickSeconds &&
+                        std::abs(x - mLastPressX) <= kDoubleClickDistance &&
+                        std::abs(y - mLastPressY) <= kDoubleClickDistance;
+  mLastWasDouble = isDouble;
+  mLastPressTime = e.time;
+  mLastPressButton = e.button;
+  mLastPressX = x, mLastPressY = y;
+  mButtons |= 1u << e.button;
+  IMouseMod mod = MakeMod(e.state, 1u << e.button);
+  if (isDouble)
+    mGraphics->OnMouseDblClick(x, y, &mod);
+  else
+    mGraphics->OnMouseDown(x, y, &mod);
+}
+
+// Keys go to an open prompt as text, else to the control under the pointer.
+void IGraphicsWindow::HandleKeyPress(const void* keyEvent)
+{
+  const PuglKeyEvent& e = *static_cast<const PuglKeyEvent*>(keyEvent);
+  if (mGraphics->IsPrompting())
+  {
+    if (e.key < 0x80)
+      mGraphics->OnTextEntryKey(static_cast<int>(e.key));
+    return;
+  }
+  const int code = FrameworkKeyCode(e.key);
+  if (code != kKeyNone)
+  {
+    IMouseMod mod = MakeMod(e.state, mButtons);
+    mGraphics->OnKeyDown(static_cast<int>(std::floor(e.x)), static_cast<int>(std::floor(e.y)), code, &mod);
   }
 }

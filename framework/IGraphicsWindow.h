@@ -44,6 +44,10 @@ public:
   void HandleEvent(const void* puglEvent);
 
 private:
+  // A press of the left or right button: a double click when it repeats the
+  // last single one soon enough and near enough.
+  void HandleButtonPress(const void* buttonEvent);
+  void HandleKeyPress(const void* keyEvent);
   IGraphicsWindow(IGraphics* graphics);
 
   IGraphics* mGraphics;

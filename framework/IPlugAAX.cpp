@@ -1,5 +1,6 @@
 #include "framework/IPlugAAX.h"
 
+#include "framework/CopyText.h"
 #include "framework/IGraphics.h"
 
 #include <algorithm>
@@ -8,11 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-
-namespace
-{
-void CopyText(char* dst, size_t size, const char* src) { std::snprintf(dst, size, "%s", src ? src : ""); }
-} // namespace
 
 IPlugAAX* CreatePlugin()
 {

@@ -9,6 +9,8 @@
 #include <string>
 
 class IControl;
+class IFontRenderer;
+class LICE_IBitmap;
 
 class ITextEntry
 {
@@ -20,6 +22,23 @@ public:
   const IRECT& GetRECT() const { return mRECT; }
   const IText& GetText() const { return mText; }
   const std::string& GetString() const { return mString; }
+
+  // Where a prompt goes: over the control, at least wide and tall enough
+  // for a number (textSize is already clamped), kept inside the editor.
+  static IRECT PlaceOver(const IRECT& control, int textSize, int editorWidth, int editorHeight);
+
+  enum class KeyResult
+  {
+    kEdited,
+    kCommit,
+    kCancel
+  };
+  // Backspace (8, 127) deletes, Return (13, 10) asks to commit, Escape (27)
+  // to cancel; anything else goes to Insert.
+  KeyResult OnKey(int character);
+
+  // The box, its frame and the text with a cursor after it.
+  void Draw(LICE_IBitmap* dest, IFontRenderer* fonts, const IRECT* clip) const;
 
   // Printable ASCII characters are appended (up to 31 of them).
   void Insert(char c);

@@ -3,10 +3,14 @@
 #include "framework/IPlugBase.h"
 #include "framework/WDL_Mutex.h"
 #include "graph/GLContext3.h"
+#include "graph/GraphAxesLayer.h"
 #include "graph/GraphAxis.h"
+#include "graph/GraphColors.h"
 #include "graph/GraphCurve4.h"
 #include "graph/GraphCustomControl.h"
+#include "graph/GraphCurvesLayer.h"
 #include "graph/GraphCustomDrawer.h"
+#include "graph/GraphLegendLayer.h"
 #include "graph/GraphRendererFlags.h"
 #include "graph/LICE_GL_SysBitmap.h"
 #include "graph/NanoVGExt.h"
@@ -23,24 +27,7 @@ namespace
 {
 constexpr int kRendererFlags = kGraphRendererFlags;
 
-// The graph's colours c0..c3 go to the renderer as (c2, c1, c0, c3): the
-// read-back shows renderer red as blue, so they show as given.
-NVGcolor GraphColor(const int c[4]) { return nvgRGBA(c[2] & 255, c[1] & 255, c[0] & 255, c[3] & 255); }
-
-// Colours already in renderer order.
-NVGcolor RendererColor(const int c[4]) { return nvgRGBA(c[0], c[1], c[2], c[3]); }
-
 WDL_Mutex* PlugMutex(IPlugBase* plug) { return plug ? &plug->GetMutex() : nullptr; }
-
-void FillQuad(NVGcontext* vg, const GraphCurve4::Quad& q)
-{
-  nvgBeginPath(vg);
-  nvgMoveTo(vg, static_cast<float>(q[0]), static_cast<float>(q[1]));
-  for (int i = 1; i < 4; i++)
-    nvgLineTo(vg, static_cast<float>(q[2 * i]), static_cast<float>(q[2 * i + 1]));
-  nvgLineTo(vg, static_cast<float>(q[0]), static_cast<float>(q[1]));
-  nvgFill(vg);
-}
 } // namespace
 
 GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect, int paramIdx, int numCurves,
@@ -60,7 +47,10 @@ GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect,
   {
     mVg = nvgCreateGL2Ext(kRendererFlags);
     if (mVg != nullptr)
+    {
       mFontLoaded = nvgCreateFont(mVg, "font", mFontPath.Get()) >= 0;
+      mCurvesLayer = std::make_unique<GraphCurvesLayer>(mVg);
+    }
     mGLContext->Unbind();
   }
 }
@@ -321,23 +311,7 @@ bool GraphControl10::RenderFrame()
   // The layer's data is the editor thread's own.
   if (mSpectrogramDisplay != nullptr && mSpectrogramDisplay->Update())
     mDirty = true;
-
-  if (mBackgroundBitmap != nullptr && mBackgroundImage == 0 && mBackgroundBitmap->getBits() != nullptr)
-  {
-    const int bw = mBackgroundBitmap->getWidth(), bh = mBackgroundBitmap->getHeight();
-    const int span = mBackgroundBitmap->getRowSpan();
-    std::vector<LICE_pixel> packed;
-    const LICE_pixel* bits = mBackgroundBitmap->getBits();
-    if (span != bw)
-    {
-      packed.resize(static_cast<size_t>(bw) * bh);
-      for (int y = 0; y < bh; y++)
-        std::copy(bits + static_cast<size_t>(y) * span, bits + static_cast<size_t>(y) * span + bw,
-                  packed.begin() + static_cast<ptrdiff_t>(y) * bw);
-      bits = packed.data();
-    }
-    mBackgroundImage = nvgCreateImageRGBA(mVg, bw, bh, NVG_IMAGE_NEAREST, reinterpret_cast<const unsigned char*>(bits));
-  }
+  UploadBackgroundImage();
 
   if (mGLBitmap == nullptr)
     mGLBitmap = new LICE_GL_SysBitmap(width, height);
@@ -350,19 +324,7 @@ bool GraphControl10::RenderFrame()
   mGLBitmap->clear(clear);
 
   nvgBeginFrame(mVg, static_cast<float>(width), static_cast<float>(height), 1.0f);
-
-  if (mBackgroundImage != 0)
-  {
-    // Flipped in renderer coordinates, so it shows upright.
-    nvgSave(mVg);
-    const NVGpaint pattern = nvgImagePattern(mVg, 0.0f, static_cast<float>(height), static_cast<float>(width),
-                                             -static_cast<float>(height), 0.0f, mBackgroundImage, 1.0f);
-    nvgBeginPath(mVg);
-    nvgRect(mVg, 0.0f, static_cast<float>(height), static_cast<float>(width), -static_cast<float>(height));
-    nvgFillPaint(mVg, pattern);
-    nvgFill(mVg);
-    nvgRestore(mVg);
-  }
+  DrawBackgroundImage(width, height);
 
   if (mAutoAdjust)
     StepAutoAdjust();
@@ -373,37 +335,73 @@ bool GraphControl10::RenderFrame()
   if (mSpectrogramDisplay != nullptr)
     mSpectrogramDisplay->Draw(width, height);
 
-  DrawAxis(mHAxis, true, false, width, height);
-  DrawAxis(mVAxis, false, false, width, height);
+  DrawAxes(false, width, height);
 
   nvgSave(mVg);
-  DrawCurves(width, height);
+  mCurvesLayer->Draw(mCurves, width, height);
   nvgRestore(mVg);
 
   if (mSpectrogramDisplay != nullptr)
     mSpectrogramDisplay->DrawOverlay(width, height);
 
-  DrawAxis(mHAxis, true, true, width, height);
-  DrawAxis(mVAxis, false, true, width, height);
+  DrawAxes(true, width, height);
 
-  DrawLegend(width, height);
+  GraphLegendLayer::Draw(mVg, mCurves, height);
 
   for (GraphCustomDrawer* drawer : mCustomDrawers)
     drawer->PostDraw(mVg, width, height);
 
-  if (mSeparatorEnabled)
-  {
-    const float y = static_cast<float>(mSeparatorWidth * 0.5);
-    nvgSave(mVg);
-    nvgStrokeWidth(mVg, static_cast<float>(mSeparatorWidth));
-    nvgStrokeColor(mVg, GraphColor(mSeparatorColor));
-    nvgBeginPath(mVg);
-    nvgMoveTo(mVg, 0.0f, y);
-    nvgLineTo(mVg, static_cast<float>(width), y);
-    nvgStroke(mVg);
-    nvgRestore(mVg);
-  }
+  DrawSeparator(width);
   return true;
+}
+
+void GraphControl10::UploadBackgroundImage()
+{
+  if (mBackgroundBitmap == nullptr || mBackgroundImage != 0 || mBackgroundBitmap->getBits() == nullptr)
+    return;
+  const int bw = mBackgroundBitmap->getWidth(), bh = mBackgroundBitmap->getHeight();
+  const int span = mBackgroundBitmap->getRowSpan();
+  std::vector<LICE_pixel> packed;
+  const LICE_pixel* bits = mBackgroundBitmap->getBits();
+  if (span != bw)
+  {
+    packed.resize(static_cast<size_t>(bw) * bh);
+    for (int y = 0; y < bh; y++)
+      std::copy(bits + static_cast<size_t>(y) * span, bits + static_cast<size_t>(y) * span + bw,
+                packed.begin() + static_cast<ptrdiff_t>(y) * bw);
+    bits = packed.data();
+  }
+  mBackgroundImage = nvgCreateImageRGBA(mVg, bw, bh, NVG_IMAGE_NEAREST, reinterpret_cast<const unsigned char*>(bits));
+}
+
+void GraphControl10::DrawBackgroundImage(int width, int height)
+{
+  if (mBackgroundImage == 0)
+    return;
+  // Flipped in renderer coordinates, so it shows upright.
+  nvgSave(mVg);
+  const NVGpaint pattern = nvgImagePattern(mVg, 0.0f, static_cast<float>(height), static_cast<float>(width),
+                                           -static_cast<float>(height), 0.0f, mBackgroundImage, 1.0f);
+  nvgBeginPath(mVg);
+  nvgRect(mVg, 0.0f, static_cast<float>(height), static_cast<float>(width), -static_cast<float>(height));
+  nvgFillPaint(mVg, pattern);
+  nvgFill(mVg);
+  nvgRestore(mVg);
+}
+
+void GraphControl10::DrawSeparator(int width)
+{
+  if (!mSeparatorEnabled)
+    return;
+  const float y = static_cast<float>(mSeparatorWidth * 0.5);
+  nvgSave(mVg);
+  nvgStrokeWidth(mVg, static_cast<float>(mSeparatorWidth));
+  nvgStrokeColor(mVg, GraphColor(mSeparatorColor));
+  nvgBeginPath(mVg);
+  nvgMoveTo(mVg, 0.0f, y);
+  nvgLineTo(mVg, static_cast<float>(width), y);
+  nvgStroke(mVg);
+  nvgRestore(mVg);
 }
 
 void GraphControl10::FinishFrame()
@@ -481,204 +479,8 @@ void GraphControl10::StepAutoAdjust()
   mAutoAdjustFactor = mAutoAdjustSmoother.GetCurrentValue();
 }
 
-int GraphControl10::GetWhiteImage()
+GraphAxis::Mapping GraphControl10::AxisMapping(bool horizontal) const
 {
-  if (mWhiteImage < 0)
-  {
-    const unsigned char white[4] = {255, 255, 255, 255};
-    mWhiteImage = nvgCreateImageRGBA(mVg, 1, 1, NVG_IMAGE_NEAREST, white);
-  }
-  return mWhiteImage;
-}
-
-void GraphControl10::ApplyCurveStyle(const GraphCurve4* curve, double alpha)
-{
-  int stroke[4], fill[4];
-  curve->GetStyleColors(alpha, stroke, fill);
-  nvgStrokeWidth(mVg, static_cast<float>(curve->mLineWidth));
-  nvgStrokeColor(mVg, RendererColor(stroke));
-  nvgFillColor(mVg, RendererColor(fill));
-}
-
-void GraphControl10::DrawCurves(int width, int height)
-{
-  for (const GraphCurve4* curve : mCurves)
-  {
-    const int nx = curve->mXValues.GetSize(), ny = curve->mYValues.GetSize();
-    if (curve->mSingleValueH)
-    {
-      if (ny >= 1 && curve->mYValues[0] != GraphCurve4::kUndefined)
-        DrawSingleValue(curve, true, width, height);
-    }
-    else if (curve->mSingleValueV)
-    {
-      if (nx >= 1 && ny >= 1 && curve->mYValues[0] != GraphCurve4::kUndefined)
-        DrawSingleValue(curve, false, width, height);
-    }
-    else if (curve->mPointsMode)
-      DrawCurvePoints(curve, width);
-    else
-    {
-      if (curve->mFill)
-        DrawCurveFill(curve, height);
-      DrawCurveLine(curve);
-    }
-  }
-}
-
-void GraphControl10::DrawCurveLine(const GraphCurve4* curve)
-{
-  nvgSave(mVg);
-  ApplyCurveStyle(curve, curve->mAlpha);
-  nvgBeginPath(mVg);
-  bool first = true;
-  const int n = std::min(curve->mXValues.GetSize(), curve->mYValues.GetSize());
-  for (int i = 0; i < n; i++)
-  {
-    const double x = curve->mXValues[i], y = curve->mYValues[i];
-    if (!GraphCurve4::IsDefined(x, y))
-      continue;
-    if (first)
-      nvgMoveTo(mVg, static_cast<float>(x), static_cast<float>(y));
-    first = false;
-    nvgLineTo(mVg, static_cast<float>(x), static_cast<float>(y));
-  }
-  nvgStroke(mVg);
-  nvgRestore(mVg);
-}
-
-void GraphControl10::DrawCurveFill(const GraphCurve4* curve, int height)
-{
-  nvgSave(mVg);
-  ApplyCurveStyle(curve, curve->mAlpha);
-  for (const GraphCurve4::Quad& strip : curve->GetFillStrips(false, height))
-    FillQuad(mVg, strip);
-  if (curve->mFillAlphaUp != 0.0)
-  {
-    int stroke[4], fill[4];
-    curve->GetStyleColors(curve->mAlpha, stroke, fill);
-    fill[3] = static_cast<int>(curve->mFillAlphaUp * 255.0) & 255;
-    nvgFillColor(mVg, RendererColor(fill));
-    for (const GraphCurve4::Quad& strip : curve->GetFillStrips(true, height))
-      FillQuad(mVg, strip);
-  }
-  nvgRestore(mVg);
-}
-
-void GraphControl10::DrawCurvePoints(const GraphCurve4* curve, int width)
-{
-  nvgSave(mVg);
-  ApplyCurveStyle(curve, curve->mAlpha);
-  const int n = std::min(curve->mXValues.GetSize(), curve->mYValues.GetSize());
-  if (curve->mPointsFromCenter)
-  {
-    nvgStrokeWidth(mVg, static_cast<float>(curve->mPointSize));
-    for (int i = 0; i < n; i++)
-    {
-      const double x = curve->mXValues[i], y = curve->mYValues[i];
-      if (!GraphCurve4::IsDefined(x, y))
-        continue;
-      nvgBeginPath(mVg);
-      nvgMoveTo(mVg, static_cast<float>(width * 0.5), 0.0f);
-      nvgLineTo(mVg, static_cast<float>(x), static_cast<float>(y));
-      nvgStroke(mVg);
-    }
-  }
-  else
-  {
-    const bool weighted = curve->mWeights.GetSize() == curve->mXValues.GetSize();
-    for (int i = 0; i < n; i++)
-    {
-      const double x = curve->mXValues[i], y = curve->mYValues[i];
-      if (!GraphCurve4::IsDefined(x, y))
-        continue;
-      if (weighted)
-      {
-        int stroke[4], fill[4];
-        curve->GetWeightedColors(curve->mWeights[i], stroke, fill);
-        nvgStrokeColor(mVg, RendererColor(stroke));
-        nvgFillColor(mVg, RendererColor(fill));
-      }
-      const GraphCurve4::Quad corners = curve->GetPointSquare(x, y);
-      nvgQuad(mVg, corners.data(), GetWhiteImage());
-    }
-  }
-  nvgRestore(mVg);
-}
-
-void GraphControl10::DrawSingleValue(const GraphCurve4* curve, bool horizontal, int width, int height)
-{
-  const float w = static_cast<float>(width), h = static_cast<float>(height);
-  int stroke[4], fill[4];
-  curve->GetStyleColors(curve->mAlpha, stroke, fill);
-  const float v = horizontal ? static_cast<float>(curve->mYValues[0])
-                             : static_cast<float>(curve->mYValues[0] / height * width);
-
-  if (curve->mFill)
-  {
-    // Stroked and filled with the fill colour.
-    nvgSave(mVg);
-    nvgStrokeColor(mVg, RendererColor(fill));
-    nvgFillColor(mVg, RendererColor(fill));
-    nvgBeginPath(mVg);
-    if (horizontal)
-    {
-      nvgMoveTo(mVg, 0.0f, 0.0f);
-      nvgLineTo(mVg, 0.0f, v);
-      nvgLineTo(mVg, w, v);
-      nvgLineTo(mVg, w, 0.0f);
-    }
-    else
-    {
-      nvgMoveTo(mVg, v, 0.0f);
-      nvgLineTo(mVg, v, h);
-      nvgLineTo(mVg, w, h);
-      nvgLineTo(mVg, w, 0.0f);
-    }
-    nvgClosePath(mVg);
-    nvgFill(mVg);
-    nvgStroke(mVg);
-    if (horizontal && curve->mFillAlphaUp != 0.0)
-    {
-      int up[4] = {fill[0], fill[1], fill[2], static_cast<int>(curve->mFillAlphaUp * 255.0) & 255};
-      nvgFillColor(mVg, RendererColor(up));
-      nvgBeginPath(mVg);
-      nvgMoveTo(mVg, 0.0f, h);
-      nvgLineTo(mVg, 0.0f, v);
-      nvgLineTo(mVg, w, v);
-      nvgLineTo(mVg, w, h);
-      nvgClosePath(mVg);
-      nvgFill(mVg);
-    }
-    nvgRestore(mVg);
-  }
-
-  nvgSave(mVg);
-  nvgStrokeWidth(mVg, static_cast<float>(curve->mLineWidth));
-  nvgStrokeColor(mVg, RendererColor(stroke));
-  nvgBeginPath(mVg);
-  if (horizontal)
-  {
-    nvgMoveTo(mVg, 0.0f, v);
-    nvgLineTo(mVg, w, v);
-  }
-  else
-  {
-    nvgMoveTo(mVg, v, 0.0f);
-    nvgLineTo(mVg, v, h);
-  }
-  nvgStroke(mVg);
-  nvgRestore(mVg);
-}
-
-void GraphControl10::DrawAxis(GraphAxis* axis, bool horizontal, bool labelsPass, int width, int height)
-{
-  if (axis == nullptr)
-    return;
-  nvgSave(mVg);
-  nvgStrokeWidth(mVg, 1.0f);
-  nvgStrokeColor(mVg, GraphColor(axis->mLineColor));
-
   GraphAxis::Mapping mapping;
   if (horizontal)
   {
@@ -698,48 +500,11 @@ void GraphControl10::DrawAxis(GraphAxis* axis, bool horizontal, bool labelsPass,
     mapping.y0 = mY0;
     mapping.y1 = mY1;
   }
-
-  std::vector<GraphAxis::GridLine> lines;
-  std::vector<GraphAxis::LabelPlace> places;
-  axis->Layout(horizontal, mapping, width, height, labelsPass ? nullptr : &lines, labelsPass ? &places : nullptr);
-
-  for (const GraphAxis::GridLine& l : lines)
-  {
-    nvgBeginPath(mVg);
-    nvgMoveTo(mVg, static_cast<float>(l.x0), static_cast<float>(l.y0));
-    nvgLineTo(mVg, static_cast<float>(l.x1), static_cast<float>(l.y1));
-    nvgStroke(mVg);
-  }
-  for (const GraphAxis::LabelPlace& p : places)
-  {
-    // The alignment bits are split as DrawText takes them.
-    const int hAlign = p.align & (NVG_ALIGN_LEFT | NVG_ALIGN_CENTER | NVG_ALIGN_RIGHT);
-    const int vAlign = p.align & ~hAlign;
-    if (axis->mOverlay)
-      DrawText(mVg, p.text->c_str(), axis->mOverlayColor, hAlign, vAlign, p.x - 1.0, p.y - 1.0,
-               GraphAxis::kLabelSize);
-    DrawText(mVg, p.text->c_str(), axis->mLabelColor, hAlign, vAlign, p.x, p.y, GraphAxis::kLabelSize);
-  }
-  nvgRestore(mVg);
+  return mapping;
 }
 
-void GraphControl10::DrawLegend(int, int height)
+void GraphControl10::DrawAxes(bool labelsPass, int width, int height)
 {
-  int k = 0;
-  for (const GraphCurve4* curve : mCurves)
-  {
-    if (curve->GetName() == nullptr)
-      continue;
-    const double y = LegendY(k, height);
-    ++k;
-    nvgSave(mVg);
-    ApplyCurveStyle(curve, 1.0);
-    nvgBeginPath(mVg);
-    nvgMoveTo(mVg, 40.0f, static_cast<float>(y));
-    nvgLineTo(mVg, 60.0f, static_cast<float>(y));
-    nvgStroke(mVg);
-    DrawText(mVg, curve->GetName(), curve->mLegendColor, NVG_ALIGN_LEFT, NVG_ALIGN_MIDDLE, 65.0, y + 2.0,
-             GraphAxis::kLabelSize);
-    nvgRestore(mVg);
-  }
+  GraphAxesLayer::Draw(mVg, mHAxis, AxisMapping(true), true, labelsPass, width, height);
+  GraphAxesLayer::Draw(mVg, mVAxis, AxisMapping(false), false, labelsPass, width, height);
 }

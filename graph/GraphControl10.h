@@ -10,8 +10,10 @@
 #include "framework/RelaxedAtomic.h"
 #include "framework/WDL_String.h"
 #include "framework/ParamSmoother.h"
+#include "graph/GraphAxis.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class IGraphics;
@@ -23,7 +25,7 @@ class GraphCurve4;
 class GraphCustomControl;
 class GraphCustomDrawer;
 class SpectrogramDisplay;
-struct GraphAxis;
+class GraphCurvesLayer;
 struct NVGcontext;
 
 class GraphControl10 : public IControl
@@ -122,15 +124,13 @@ private:
   void StepAutoAdjust();
   // Has GL execute the built frame and copies the picture back.
   void FinishFrame();
-  void DrawCurves(int width, int height);
-  void DrawCurveLine(const GraphCurve4* curve);
-  void DrawCurveFill(const GraphCurve4* curve, int height);
-  void DrawCurvePoints(const GraphCurve4* curve, int width);
-  void DrawSingleValue(const GraphCurve4* curve, bool horizontal, int width, int height);
-  void DrawAxis(GraphAxis* axis, bool horizontal, bool labelsPass, int width, int height);
-  void DrawLegend(int width, int height);
-  void ApplyCurveStyle(const GraphCurve4* curve, double alpha);
-  int GetWhiteImage();
+  // The background picture becomes a renderer image once, on first use.
+  void UploadBackgroundImage();
+  void DrawBackgroundImage(int width, int height);
+  // Both axes' grid lines, or their labels.
+  void DrawAxes(bool labelsPass, int width, int height);
+  GraphAxis::Mapping AxisMapping(bool horizontal) const;
+  void DrawSeparator(int width);
   void DeleteGLBitmap();
 
   double mX0 = 0.0, mY0 = 0.0, mX1 = 1.0, mY1 = 1.0;
@@ -157,7 +157,7 @@ private:
   std::vector<GraphCustomControl*> mCustomControls;
   LICE_IBitmap* mBackgroundBitmap = nullptr;
   int mBackgroundImage = 0;
-  int mWhiteImage = -1;
+  std::unique_ptr<GraphCurvesLayer> mCurvesLayer;
   bool mFontLoaded = false;
   LICE_GL_SysBitmap* mGLBitmap = nullptr;
   GLContext3* mGLContext = nullptr;

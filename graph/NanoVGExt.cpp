@@ -55,6 +55,8 @@
 #undef nvgBeginFrame
 
 #include "graph/NanoVGExt.h"
+#include "graph/NanoVGShaderEdits.h"
+#include "graph/StripTriangles.h"
 
 extern "C" {
 void nvgSave(NVGcontext* ctx);
@@ -83,7 +85,7 @@ struct GLNVGextContext
   int* callColormaps;
   int ccallColormaps;
   // The solid program: NanoVG's shader cut down to what solid strokes and
-  // quads of a white image compute (see MakeSolidFragmentShader).
+  // quads of a white image compute (see NanoVGShaderEdits::MakeSolid).
   GLNVGshader solid;
   // Triangle indices of the solid strokes of the frame being flushed.
   GLuint* indices;
@@ -135,29 +137,6 @@ int CallColormap(GLNVGextContext* ext, int call)
   return call < ext->ccallColormaps ? ext->callColormaps[call] : 0;
 }
 
-// Inserts text after every occurrence of anchor; false when there is none.
-bool InsertAfterEach(std::string& text, const std::string& anchor, const std::string& insert)
-{
-  bool found = false;
-  for (size_t pos = text.find(anchor); pos != std::string::npos; pos = text.find(anchor, pos))
-  {
-    pos += anchor.size();
-    text.insert(pos, insert);
-    pos += insert.size();
-    found = true;
-  }
-  return found;
-}
-
-bool InsertBefore(std::string& text, const std::string& anchor, const std::string& insert)
-{
-  const size_t pos = text.find(anchor);
-  if (pos == std::string::npos)
-    return false;
-  text.insert(pos, insert);
-  return true;
-}
-
 std::string ShaderSource(GLuint shader)
 {
   GLint length = 0;
@@ -171,54 +150,6 @@ std::string ShaderSource(GLuint shader)
   return source;
 }
 
-// NanoVG's fill shader with the colormap: two uniforms after the image
-// sampler, and the lookup that replaces the computed colour before output.
-bool MakeColormapFragmentShader(std::string& frag)
-{
-  const bool uniforms = InsertAfterEach(frag, "uniform sampler2D tex;\n",
-                                        "\tuniform sampler2D colormapTex;\n\tuniform float useColormap;\n");
-  const bool gl3 = InsertBefore(frag, "\toutColor = result;\n",
-                                "\tif (useColormap > 0.5) {\n"
-                                "\t\tvec2 ct = vec2(result.x, 0.0);\n"
-                                "\t\tresult = texture(colormapTex, ct);\n"
-                                "\t}\n");
-  const bool gl2 = InsertBefore(frag, "\tgl_FragColor = result;\n",
-                                "\tif (useColormap > 0.5) {\n"
-                                "\t\tvec2 ct = vec2(result.x, 0.0);\n"
-                                "\t\tresult = texture2D(colormapTex, ct);\n"
-                                "\t}\n");
-  return uniforms && gl3 && gl2;
-}
-
-// The solid program's fragment shader: NanoVG's own with its main renamed
-// and a main that returns the paint colour, times the stroke's edge
-// coverage for strokes (type 0) and as it is for triangles (type 3). For a
-// stroke of one colour without scissor, and for triangles of a white image
-// without scissor, that is what NanoVG's main computes (its gradient, image
-// and scissor factors are exactly 1 there), at a fraction of the
-// per-pixel work, which is what software GL spends most of a frame of thin
-// strokes on.
-bool MakeSolidFragmentShader(std::string& frag)
-{
-  const std::string mainDecl = "void main(void) {";
-  const size_t pos = frag.find(mainDecl);
-  if (pos == std::string::npos)
-    return false;
-  frag.replace(pos, mainDecl.size(), "void nanovgMain(void) {");
-  frag += "void main(void) {\n"
-          "\tvec4 result = innerCol;\n"
-          "#ifdef EDGE_AA\n"
-          "\tif (type != 3) result *= strokeMask();\n"
-          "#endif\n"
-          "#ifdef NANOVG_GL3\n"
-          "\toutColor = result;\n"
-          "#else\n"
-          "\tgl_FragColor = result;\n"
-          "#endif\n"
-          "}\n";
-  return true;
-}
-
 int ExtRenderCreate(void* uptr, void* otherUptr)
 {
   GLNVGextContext* ext = Ext(uptr);
@@ -229,7 +160,7 @@ int ExtRenderCreate(void* uptr, void* otherUptr)
   // The compiled sources already hold NanoVG's header and options.
   const std::string vert = ShaderSource(gl->shader.vert);
   std::string frag = ShaderSource(gl->shader.frag);
-  if (vert.empty() || !MakeColormapFragmentShader(frag))
+  if (vert.empty() || !NanoVGShaderEdits::AddColormap(frag))
     return 0;
 
   GLNVGshader shader;
@@ -243,7 +174,7 @@ int ExtRenderCreate(void* uptr, void* otherUptr)
   glnvg__checkError(gl, "colormap uniform locations");
 
   std::string solidFrag = frag;
-  if (!MakeSolidFragmentShader(solidFrag) ||
+  if (!NanoVGShaderEdits::MakeSolid(solidFrag) ||
       glnvg__createShader(&ext->solid, "solid", "", nullptr, vert.c_str(), solidFrag.c_str()) == 0)
     return 0;
   glnvg__getUniforms(&ext->solid);
@@ -493,18 +424,14 @@ bool DrawsSolid(const GLNVGextContext* ext, const GLNVGcall* call)
 }
 
 // A stroke's triangle strips as one list of the triangles that can draw
-// anything: NanoVG's joins repeat vertices (a third of a dense landscape's
-// triangles have no area) and sharp folds turn a few triangles away from
-// the viewer, where culling drops them. Software GL pays for every triangle
-// it is handed, so those are left out; each kept triangle keeps the vertex
-// order the strip gives it, so it rasterizes as before.
+// anything (see StripTriangles).
 void DrawStrips(GLNVGextContext* ext, const GLNVGcall* call)
 {
   GLNVGcontext* gl = &ext->gl;
   const GLNVGpath* paths = &gl->paths[call->pathOffset];
   int needed = 0;
   for (int i = 0; i < call->pathCount; i++)
-    needed += paths[i].strokeCount > 2 ? 3 * (paths[i].strokeCount - 2) : 0;
+    needed += StripTriangles::MaxIndices(paths[i].strokeCount);
   if (needed > ext->cindices)
   {
     const int capacity = needed + needed / 2;
@@ -520,29 +447,7 @@ void DrawStrips(GLNVGextContext* ext, const GLNVGcall* call)
   }
   int n = 0;
   for (int i = 0; i < call->pathCount; i++)
-  {
-    const int first = paths[i].strokeOffset;
-    for (int t = 0; t + 2 < paths[i].strokeCount; t++)
-    {
-      // GL's strip order: odd triangles have their first two swapped.
-      const GLuint a = static_cast<GLuint>(first + t + (t & 1)), b = static_cast<GLuint>(first + t + 1 - (t & 1)),
-                   c = static_cast<GLuint>(first + t + 2);
-      const NVGvertex& va = gl->verts[a];
-      const NVGvertex& vb = gl->verts[b];
-      const NVGvertex& vc = gl->verts[c];
-      // Twice the signed area in the renderer's y-down pixels; the front
-      // faces (counter-clockwise on the GL side) are negative here. Only
-      // exact zeros and clear back faces go: a sliver that the
-      // rasterizer's snapping might turn over is kept.
-      const double area = (static_cast<double>(vb.x) - va.x) * (static_cast<double>(vc.y) - va.y) -
-                          (static_cast<double>(vc.x) - va.x) * (static_cast<double>(vb.y) - va.y);
-      if (area == 0.0 || area > 1e-3)
-        continue;
-      ext->indices[n++] = a;
-      ext->indices[n++] = b;
-      ext->indices[n++] = c;
-    }
-  }
+    n += StripTriangles::Append(gl->verts, paths[i].strokeOffset, paths[i].strokeCount, ext->indices + n);
   // In parts with a flush after each: software GL rasterizes a part on its
   // threads while the next one is set up, instead of setting up the whole
   // frame first.
@@ -569,6 +474,64 @@ void DrawSolid(GLNVGextContext* ext, const GLNVGcall* call)
   DrawStrips(ext, call);
 }
 
+// NanoVG's GL state at the start of a flush, with both programs' frame
+// uniforms set; the solid program is left in use.
+void BeginFlush(GLNVGextContext* ext)
+{
+  GLNVGcontext* gl = &ext->gl;
+  glUseProgram(gl->shader.prog);
+
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
+  glFrontFace(GL_CCW);
+  glEnable(GL_BLEND);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glStencilMask(0xffffffff);
+  glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+  glStencilFunc(GL_ALWAYS, 0, 0xffffffff);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  gl->boundTexture = 0;
+  gl->stencilMask = 0xffffffff;
+  gl->stencilFunc = GL_ALWAYS;
+  gl->stencilFuncRef = 0;
+  gl->stencilFuncMask = 0xffffffff;
+  gl->blendFunc.srcRGB = GL_INVALID_ENUM;
+  gl->blendFunc.srcAlpha = GL_INVALID_ENUM;
+  gl->blendFunc.dstRGB = GL_INVALID_ENUM;
+  gl->blendFunc.dstAlpha = GL_INVALID_ENUM;
+
+  glBindBuffer(GL_ARRAY_BUFFER, gl->vertBuf);
+  glBufferData(GL_ARRAY_BUFFER, gl->nverts * sizeof(NVGvertex), gl->verts, GL_STREAM_DRAW);
+  glEnableVertexAttribArray(0);
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(NVGvertex), (const GLvoid*)(size_t)0);
+  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(NVGvertex), (const GLvoid*)(0 + 2 * sizeof(float)));
+
+  glUniform1i(gl->shader.loc[GLNVG_LOC_TEX], 0);
+  glUniform2fv(gl->shader.loc[GLNVG_LOC_VIEWSIZE], 1, gl->view);
+  glUniform1i(ext->locColormapTex, 1);
+  glUniform1f(ext->locUseColormap, 0.0f);
+  glUseProgram(ext->solid.prog);
+  glUniform2fv(ext->solid.loc[GLNVG_LOC_VIEWSIZE], 1, gl->view);
+}
+
+// Restores the GL state NanoVG leaves after a flush.
+void EndFlush(GLNVGcontext* gl)
+{
+  glDisableVertexAttribArray(0);
+  glDisableVertexAttribArray(1);
+  glDisable(GL_CULL_FACE);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTexture(GL_TEXTURE0);
+  glUseProgram(0);
+  glnvg__bindTexture(gl, 0);
+}
+
 // NanoVG's GL2 flush, with the convex fills drawn by ExtConvexFill and the
 // calls that DrawsSolid accepts drawn by the solid program.
 void ExtRenderFlush(void* uptr)
@@ -578,43 +541,7 @@ void ExtRenderFlush(void* uptr)
 
   if (gl->ncalls > 0)
   {
-    glUseProgram(gl->shader.prog);
-
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glFrontFace(GL_CCW);
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glStencilMask(0xffffffff);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-    glStencilFunc(GL_ALWAYS, 0, 0xffffffff);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    gl->boundTexture = 0;
-    gl->stencilMask = 0xffffffff;
-    gl->stencilFunc = GL_ALWAYS;
-    gl->stencilFuncRef = 0;
-    gl->stencilFuncMask = 0xffffffff;
-    gl->blendFunc.srcRGB = GL_INVALID_ENUM;
-    gl->blendFunc.srcAlpha = GL_INVALID_ENUM;
-    gl->blendFunc.dstRGB = GL_INVALID_ENUM;
-    gl->blendFunc.dstAlpha = GL_INVALID_ENUM;
-
-    glBindBuffer(GL_ARRAY_BUFFER, gl->vertBuf);
-    glBufferData(GL_ARRAY_BUFFER, gl->nverts * sizeof(NVGvertex), gl->verts, GL_STREAM_DRAW);
-    glEnableVertexAttribArray(0);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(NVGvertex), (const GLvoid*)(size_t)0);
-    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(NVGvertex), (const GLvoid*)(0 + 2 * sizeof(float)));
-
-    glUniform1i(gl->shader.loc[GLNVG_LOC_TEX], 0);
-    glUniform2fv(gl->shader.loc[GLNVG_LOC_VIEWSIZE], 1, gl->view);
-    glUniform1i(ext->locColormapTex, 1);
-    glUniform1f(ext->locUseColormap, 0.0f);
-    glUseProgram(ext->solid.prog);
-    glUniform2fv(ext->solid.loc[GLNVG_LOC_VIEWSIZE], 1, gl->view);
+    BeginFlush(ext);
     GLuint program = ext->solid.prog;
 
     for (int i = 0; i < gl->ncalls; i++)
@@ -640,15 +567,7 @@ void ExtRenderFlush(void* uptr)
         glnvg__triangles(gl, call);
     }
 
-    glDisableVertexAttribArray(0);
-    glDisableVertexAttribArray(1);
-    glDisable(GL_CULL_FACE);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glActiveTexture(GL_TEXTURE0);
-    glUseProgram(0);
-    glnvg__bindTexture(gl, 0);
+    EndFlush(gl);
   }
 
   gl->nverts = 0;

@@ -62,51 +62,56 @@ int renderDemoPicture(const std::string& bundle)
   r.output = "crest-demo.png";
   return RenderCommand::run(r);
 }
-}
 
-int main(int argc, char** argv)
+// Every subcommand's options, filled in by the parser.
+struct Commands
 {
-  CLI::App app{"crest-host: runs the QX Crest bundle as a host would", "crest-host"};
-  app.fallthrough();
-  app.require_subcommand(0, 1);
   std::string bundle = CREST_DEFAULT_BUNDLE;
-  app.add_option("--bundle", bundle, "bundle folder (holding Contents/Linux/QX-Crest.so)")
-    ->capture_default_str();
-  app.footer("Without a subcommand: show the demo when a display opens, else render it to "
-             "crest-demo.png (through xvfb-run when that is installed).");
-
   bool json = false;
-  CLI::App* describe = app.add_subcommand("describe", "print the description and the host parameters");
-  describe->add_flag("--json", json, "as JSON");
-
+  CLI::App* describe = nullptr;
   ProcessOptions process;
-  CLI::App* processCmd = app.add_subcommand("process", "run audio through the effect");
+  bool stereo = false;
+  bool mono = false;
+  CLI::App* processCmd = nullptr;
+  RenderOptions render;
+  CLI::App* renderCmd = nullptr;
+  SessionOptions show;
+  CLI::App* showCmd = nullptr;
+  LatencyOptions latency;
+  CLI::App* latencyCmd = nullptr;
+};
+
+void addProcessCommand(CLI::App& app, Commands& c)
+{
+  ProcessOptions& process = c.process;
+  CLI::App* processCmd = c.processCmd = app.add_subcommand("process", "run audio through the effect");
   addSessionOptions(processCmd, process.session);
   processCmd->add_option("-o,--output", process.output, "write the output as a float WAV file");
   processCmd->add_option("--block", process.block, "frames per render call, 1 to 1024 (default 512)");
-  bool stereo = false;
-  bool mono = false;
-  CLI::Option* stereoOpt = processCmd->add_flag("--stereo", stereo, "use the stereo component");
-  processCmd->add_flag("--mono", mono, "use the mono component")->excludes(stereoOpt);
+  CLI::Option* stereoOpt = processCmd->add_flag("--stereo", c.stereo, "use the stereo component");
+  processCmd->add_flag("--mono", c.mono, "use the mono component")->excludes(stereoOpt);
   processCmd->add_flag("--bypass", process.session.bypass, "switch the host's bypass on");
   processCmd->add_flag("--transport", process.transport, "report the transport as playing");
   processCmd->add_option("--save-state", process.saveState, "write the chunk (raw data bytes) at the end");
+}
 
-  RenderOptions render;
-  CLI::App* renderCmd = app.add_subcommand("render", "write a picture of the editor after some audio");
+void addEditorCommands(CLI::App& app, Commands& c)
+{
+  RenderOptions& render = c.render;
+  CLI::App* renderCmd = c.renderCmd =
+    app.add_subcommand("render", "write a picture of the editor after some audio");
   addSessionOptions(renderCmd, render.session);
   addEditorOption(renderCmd, render.session);
   renderCmd->add_option("-o,--output", render.output, "PNG file to write")->required();
   renderCmd->add_option("--at", render.at, "seconds of audio to feed first (default 2.0)");
   renderCmd->add_option("--size", render.size, "WIDTHxHEIGHT: the graph alone at this size");
 
-  SessionOptions show;
-  CLI::App* showCmd = app.add_subcommand("show", "show the editor while the audio plays, looped");
-  addSessionOptions(showCmd, show);
-  addEditorOption(showCmd, show);
+  c.showCmd = app.add_subcommand("show", "show the editor while the audio plays, looped");
+  addSessionOptions(c.showCmd, c.show);
+  addEditorOption(c.showCmd, c.show);
 
-  LatencyOptions latency;
-  CLI::App* latencyCmd =
+  LatencyOptions& latency = c.latency;
+  CLI::App* latencyCmd = c.latencyCmd =
     app.add_subcommand("latency", "time the render calls while the editor is open and idled");
   addSessionOptions(latencyCmd, latency.session);
   addEditorOption(latencyCmd, latency.session);
@@ -114,6 +119,65 @@ int main(int argc, char** argv)
   latencyCmd->add_option("--block", latency.block, "frames per render call, 1 to 1024 (default 256)");
   latencyCmd->add_option("--idle-ms", latency.idleMs, "milliseconds between editor idle calls (default 40)");
   latencyCmd->add_flag("--realtime", latency.realtime, "run the audio thread at a real-time priority (SCHED_FIFO)");
+}
+
+void addCommands(CLI::App& app, Commands& c)
+{
+  app.fallthrough();
+  app.require_subcommand(0, 1);
+  app.add_option("--bundle", c.bundle, "bundle folder (holding Contents/Linux/QX-Crest.so)")
+    ->capture_default_str();
+  app.footer("Without a subcommand: show the demo when a display opens, else render it to "
+             "crest-demo.png (through xvfb-run when that is installed).");
+
+  c.describe = app.add_subcommand("describe", "print the description and the host parameters");
+  c.describe->add_flag("--json", c.json, "as JSON");
+  addProcessCommand(app, c);
+  addEditorCommands(app, c);
+}
+
+int runCommand(Commands& c)
+{
+  const std::string& bundle = c.bundle;
+  if (c.describe->parsed())
+    return DescribeCommand::run(bundle, c.json);
+  if (c.processCmd->parsed())
+  {
+    c.process.session.bundle = bundle;
+    c.process.session.channels = c.stereo ? 2 : c.mono ? 1 : 0;
+    return ProcessCommand::run(c.process);
+  }
+  if (c.renderCmd->parsed())
+  {
+    c.render.session.bundle = bundle;
+    return RenderCommand::run(c.render);
+  }
+  if (c.showCmd->parsed())
+  {
+    c.show.bundle = bundle;
+    return ShowCommand::run(c.show);
+  }
+  if (c.latencyCmd->parsed())
+  {
+    c.latency.session.bundle = bundle;
+    c.latency.session.channels = 2;
+    return LatencyCommand::run(c.latency);
+  }
+  if (displayOpens())
+  {
+    SessionOptions s;
+    s.bundle = bundle;
+    return ShowCommand::run(s);
+  }
+  return renderDemoPicture(bundle);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+  CLI::App app{"crest-host: runs the QX Crest bundle as a host would", "crest-host"};
+  Commands commands;
+  addCommands(app, commands);
 
   try
   {
@@ -130,37 +194,7 @@ int main(int argc, char** argv)
 
   try
   {
-    if (describe->parsed())
-      return DescribeCommand::run(bundle, json);
-    if (processCmd->parsed())
-    {
-      process.session.bundle = bundle;
-      process.session.channels = stereo ? 2 : mono ? 1 : 0;
-      return ProcessCommand::run(process);
-    }
-    if (renderCmd->parsed())
-    {
-      render.session.bundle = bundle;
-      return RenderCommand::run(render);
-    }
-    if (showCmd->parsed())
-    {
-      show.bundle = bundle;
-      return ShowCommand::run(show);
-    }
-    if (latencyCmd->parsed())
-    {
-      latency.session.bundle = bundle;
-      latency.session.channels = 2;
-      return LatencyCommand::run(latency);
-    }
-    if (displayOpens())
-    {
-      SessionOptions s;
-      s.bundle = bundle;
-      return ShowCommand::run(s);
-    }
-    return renderDemoPicture(bundle);
+    return runCommand(commands);
   }
   catch (const HostError& e)
   {

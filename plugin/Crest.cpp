@@ -38,14 +38,15 @@ void ZeroNonFinite(WDL_TypedBuf<double>& buf)
 } // namespace
 
 Crest::Crest()
-  : IPlugBase(kNumParams, "1-1-0 2-2-0", 1, "QX Crest", "", "Tessaro", 328448,
-              PlugFourCC('h', 'f', 'o', 'n'), PlugFourCC('T', 'e', 'S', 'a'), 0, false, false, false)
+  : IPlugBase(kNumParams, "1-1-0 2-2-0", 1, GetPlugDescription().effectName, "", GetPlugDescription().makerName,
+              GetPlugDescription().version, GetPlugDescription().productId, GetPlugDescription().manufacturerId, 0,
+              false, false, false)
 {
   FftProcessObj14::Init();
 
   auto* graphics = new IGraphics(this, kEditorWidth, kEditorHeight, 25);
   graphics->HandleMouseOver(true);
-  graphics->SetBundleID("com.tessaro.qxcrest");
+  graphics->SetBundleID(GetPlugDescription().bundleId);
 
   GetParam(kSpeed)->InitDouble("Speed", 50.0, 0.0, 100.0, 0.1, "%");
   GetParam(kDensity)->InitDouble("Density", 50.0, 0.0, 100.0, 0.1, "%");

@@ -3,6 +3,7 @@
 // yOffset; the graph and the view are made only by the first build.
 #include "plugin/Crest.h"
 
+#include "CrestVersion.h"
 #include "editor/GUIHelper9.h"
 #include "editor/IGUIResizeButtonControl2.h"
 #include "framework/IGraphics.h"
@@ -22,9 +23,19 @@ void Crest::CreateControls(IGraphics* graphics, int yOffset, bool createGraph)
   helper.CreateKnob(this, graphics, 106, knob, 180, 195, 440 + yOffset, kSpeed, "SPEED", 104, field, 1, 1.0);
   helper.CreateKnob(this, graphics, 105, knob, 180, 265, 440 + yOffset, kDensity, "DENSITY", 104, field, 1, 1.0);
   static const char* const kModeLabels[] = {"LINES FREQ", "LINES TIME", "POINTS"};
-  helper.CreateRadioButtons(this, graphics, 110, "resources/img/radiobutton.png", 2, 150, 451 + yOffset, 3, 54, kMode,
-                            false, "MODE", 111, "resources/img/radiobutton-diffuse.png", IText::kAlignFar,
-                            IText::kAlignFar, kModeLabels, 3, -15.0);
+  GUIHelper9::RadioButtonsLayout mode;
+  mode.x = 150;
+  mode.y = 451 + yOffset;
+  mode.nButtons = 3;
+  mode.span = 54;
+  mode.title = "MODE";
+  mode.titleAlign = IText::kAlignFar;
+  mode.titleOffset = -15.0;
+  mode.labels = kModeLabels;
+  mode.numLabels = 3;
+  mode.labelAlign = IText::kAlignFar;
+  helper.CreateRadioButtons(this, graphics, 110, "resources/img/radiobutton.png", 2, kMode, 111,
+                            "resources/img/radiobutton-diffuse.png", mode);
   helper.CreateKnob(this, graphics, 107, knob, 180, 335, 440 + yOffset, kScale, "SCALE", 104, field, 1, 1.0);
 
   if (createGraph)
@@ -48,7 +59,7 @@ void Crest::CreateControls(IGraphics* graphics, int yOffset, bool createGraph)
   mSizeButtons[2] = helper.CreateGUIResizeButton(this, graphics, 117, "resources/img/big-gui-button.png", 3, 20,
                                                  479 + yOffset, kBigGUI, 1040, 722, "");
 
-  helper.CreateVersion(this, graphics, "5.3.0", 1);
+  helper.CreateVersion(this, graphics, kCrestVersionText, 1);
   helper.CreateLogo(this, graphics, 103, "resources/img/logo.png", 1);
   helper.CreatePlugName(this, graphics, 102, "resources/img/plugname.png", 1);
   helper.CreateHelpButton(this, graphics, 112, "resources/img/help-button.png", "manual/QX-Crest_manual-EN.pdf", 1);

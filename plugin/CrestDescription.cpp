@@ -1,4 +1,5 @@
 // Who the plug-in is to the host.
+#include "CrestVersion.h"
 #include "framework/PlugDescription.h"
 #include "plugin/Crest.h"
 
@@ -7,7 +8,7 @@ const PlugDescription& GetPlugDescription()
   static const PlugDescription desc = {
     "QX Crest",
     "Tessaro",
-    328448, // 5.3.0
+    kCrestVersion,
     PlugFourCC('T', 'e', 'S', 'a'),
     PlugFourCC('h', 'f', 'o', 'n'),
     "com.tessaro.qxcrest",

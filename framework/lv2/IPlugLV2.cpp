@@ -1,8 +1,9 @@
 #include "framework/lv2/IPlugLV2.h"
 
 #include "framework/IGraphics.h"
-#include "framework/lv2/Lv2Uris.h"
 #include "framework/lv2/IPlugLV2UI.h"
+#include "framework/lv2/Lv2Features.h"
+#include "framework/lv2/Lv2Uris.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
@@ -15,7 +16,6 @@
 
 namespace
 {
-
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 } // namespace
 
@@ -42,7 +42,7 @@ IPlugLV2::IPlugLV2(IPlugBase* plug, int nIn, int nOut, double sampleRate, const 
     mOutPtrs.push_back(mOutBufs[c].data());
   }
 
-  mMap = static_cast<LV2_URID_Map*>(const_cast<void*>(FindLv2Feature(features, LV2_URID__map)));
+  mMap = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)));
   if (mMap)
   {
     auto map = [this](const char* uri) { return mMap->map(mMap->handle, uri); };

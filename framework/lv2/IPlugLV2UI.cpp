@@ -2,21 +2,17 @@
 
 #include "framework/IGraphics.h"
 #include "framework/lv2/IPlugLV2.h"
+#include "framework/lv2/Lv2Features.h"
 
 #include <lv2/instance-access/instance-access.h>
-
-#include "framework/lv2/Lv2Uris.h"
-
-#include <cstring>
-
 
 IPlugLV2UI::IPlugLV2UI(IPlugLV2* plug, LV2UI_Write_Function write, LV2UI_Controller controller,
                        const LV2_Feature* const* features)
   : mPlug(plug), mWrite(write), mController(controller)
 {
-  mParent = reinterpret_cast<uintptr_t>(FindLv2Feature(features, LV2_UI__parent));
-  mResize = static_cast<const LV2UI_Resize*>(FindLv2Feature(features, LV2_UI__resize));
-  mTouch = static_cast<const LV2UI_Touch*>(FindLv2Feature(features, LV2_UI__touch));
+  mParent = reinterpret_cast<uintptr_t>(FindFeature(features, LV2_UI__parent));
+  mResize = static_cast<const LV2UI_Resize*>(FindFeature(features, LV2_UI__resize));
+  mTouch = static_cast<const LV2UI_Touch*>(FindFeature(features, LV2_UI__touch));
 }
 
 IPlugLV2UI::~IPlugLV2UI()

@@ -3,9 +3,6 @@
 
 #include "framework/PlugDescription.h"
 
-#include <lv2/core/lv2.h>
-
-#include <cstring>
 #include <string>
 
 struct Lv2Uris
@@ -18,11 +15,3 @@ struct Lv2Uris
   static std::string StateKey() { return std::string(GetPlugDescription().uri) + "#state"; }
 };
 
-// The data of the host's feature with that URI, or null.
-inline const void* FindLv2Feature(const LV2_Feature* const* features, const char* uri)
-{
-  for (int i = 0; features && features[i]; ++i)
-    if (std::strcmp(features[i]->URI, uri) == 0)
-      return features[i]->data;
-  return nullptr;
-}

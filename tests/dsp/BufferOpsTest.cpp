@@ -1,20 +1,10 @@
 #include "dsp/BufferOps.h"
 
+#include "tests/support/TypedBufOf.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <initializer_list>
-
-namespace
-{
-WDL_TypedBuf<double> Buf(std::initializer_list<double> values)
-{
-  WDL_TypedBuf<double> buf;
-  for (double v : values)
-    buf.Add(v);
-  return buf;
-}
-} // namespace
 
 TEST(BufferOps, MeanAbsAveragesMagnitudes)
 {

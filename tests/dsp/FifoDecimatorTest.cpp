@@ -1,5 +1,7 @@
 #include "dsp/FifoDecimator.h"
 
+#include "tests/support/TypedBufOf.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -7,14 +9,6 @@
 
 namespace
 {
-WDL_TypedBuf<double> Buf(std::initializer_list<double> values)
-{
-  WDL_TypedBuf<double> buf;
-  for (double v : values)
-    buf.Add(v);
-  return buf;
-}
-
 std::vector<double> History(const FifoDecimator& fifo)
 {
   WDL_TypedBuf<double> out;

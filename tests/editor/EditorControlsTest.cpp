@@ -9,6 +9,8 @@
 #include "framework/ITextControl.h"
 #include "framework/LICE_MemBitmap.h"
 #include "tests/framework/EditorTestPlug.h"
+#include "tests/support/FrameStrip.h"
+#include "tests/support/StripEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -23,34 +25,10 @@
 
 namespace
 {
-// n frames, frame k (0-based) grey 10 * (k + 1), fully opaque.
-struct Strip
+// Mouse-over tracking on, for the rollover controls.
+struct Editor : StripEditor
 {
-  Strip(int w, int fh, int n) : bitmap(w, fh * n), picture(&bitmap, w, fh * n, n)
-  {
-    for (int k = 0; k < n; ++k)
-      for (int i = 0; i < w * fh; ++i)
-        bitmap.getBits()[k * w * fh + i] = LICE_RGBA(10 * (k + 1), 10 * (k + 1), 10 * (k + 1), 255);
-  }
-  LICE_MemBitmap bitmap;
-  IBitmap picture;
-};
-
-struct Editor
-{
-  Editor()
-  {
-    graphics = new IGraphics(&plug, 200, 200);
-    graphics->HandleMouseOver(true);
-    plug.AttachGraphics(graphics);
-  }
-  int FrameAt(int x, int y)
-  {
-    graphics->OnIdle();
-    return LICE_GETR(SurfacePixel(graphics, x, y)) / 10;
-  }
-  EditorTestPlug plug;
-  IGraphics* graphics;
+  Editor() : StripEditor(true) {}
 };
 } // namespace
 

@@ -84,9 +84,20 @@ TEST(GUIHelper9, RadioButtonsWithTitleLabelsAndGlows)
   Editor e;
   GUIHelper9 helper;
   const char* labels[] = {"LINES FREQ", "LINES TIME", "POINTS"};
-  IRadioButtonsControlExt* radio = helper.CreateRadioButtons(
-    &e.plug, e.graphics, 110, "resources/img/radiobutton.png", 2, 150, 451, 3, 54, EditorTestPlug::kChoice, false,
-    "MODE", 111, "resources/img/radiobutton-diffuse.png", IText::kAlignFar, IText::kAlignFar, labels, 3, -15.0);
+  GUIHelper9::RadioButtonsLayout layout;
+  layout.x = 150;
+  layout.y = 451;
+  layout.nButtons = 3;
+  layout.span = 54;
+  layout.title = "MODE";
+  layout.titleAlign = IText::kAlignFar;
+  layout.titleOffset = -15.0;
+  layout.labels = labels;
+  layout.numLabels = 3;
+  layout.labelAlign = IText::kAlignFar;
+  IRadioButtonsControlExt* radio = helper.CreateRadioButtons(&e.plug, e.graphics, 110, "resources/img/radiobutton.png", 2,
+                                                             EditorTestPlug::kChoice, 111,
+                                                             "resources/img/radiobutton-diffuse.png", layout);
   ASSERT_NE(radio, nullptr);
   const IBitmap b = e.graphics->LoadIBitmap(110, "resources/img/radiobutton.png", 2);
   const IBitmap g = e.graphics->LoadIBitmap(111, "resources/img/radiobutton-diffuse.png", 2);
@@ -194,9 +205,16 @@ TEST(GUIHelper9, SizeButtonAndLayerOrder)
 
   helper.CreateLogo(&e.plug, e.graphics, 103, "resources/img/logo.png", 1);
   const char* labels[] = {"A", "B"};
-  helper.CreateRadioButtons(&e.plug, e.graphics, 110, "resources/img/radiobutton.png", 2, 150, 451, 2, 40,
-                            EditorTestPlug::kChoice, false, "T", 111, "resources/img/radiobutton-diffuse.png", 0, 0,
-                            labels, 2, -15.0);
+  GUIHelper9::RadioButtonsLayout layout;
+  layout.x = 150;
+  layout.y = 451;
+  layout.span = 40;
+  layout.title = "T";
+  layout.titleOffset = -15.0;
+  layout.labels = labels;
+  layout.numLabels = 2;
+  helper.CreateRadioButtons(&e.plug, e.graphics, 110, "resources/img/radiobutton.png", 2, EditorTestPlug::kChoice,
+                            111, "resources/img/radiobutton-diffuse.png", layout);
   helper.AddAllObjects(e.graphics);
   // backObjects, diffuseObjects, controls, texts.
   ASSERT_EQ(e.graphics->NControls(), 1 + 2 + 2 + 4);
