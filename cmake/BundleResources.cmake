@@ -1,6 +1,5 @@
 # What the bundle's Contents/Resources holds besides the pictures: the
 # manual that the help button opens and the graph's TrueType font.
-include(${CMAKE_CURRENT_LIST_DIR}/EditorDependencies.cmake)
 
 set(CREST_FONT_FILE /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf CACHE FILEPATH
     "TrueType font copied into the bundle as font.ttf")

@@ -1,13 +1,15 @@
-# Third-party code the graph display and the editor window build on,
-# compiled unmodified from where Debian's packages put it: Pugl (the graph's
-# 1 x 1 GL view, the editor's stub-backed window) and NanoVG (included
-# once, by graph/NanoVGExt.cpp), plus GLEW, GLU, GL and X11.
+# Third-party code the plug-in builds on, compiled unmodified from where
+# Debian's packages put it: Pugl (the graph's 1 x 1 GL view, the editor's
+# stub-backed window) and NanoVG (included once, by graph/NanoVGExt.cpp);
+# GLEW, GLU, GL and X11; libpng for the pictures, FreeType and fontconfig
+# for the texts. crest_externals carries them all.
 
 set(CREST_DPF_SRC /usr/share/dpf/dgl/src CACHE PATH "Where dpf-source puts NanoVG and Pugl")
 set(CREST_NANOVG_DIR ${CREST_DPF_SRC}/nanovg)
 set(CREST_PUGL_DIR ${CREST_DPF_SRC}/pugl-upstream)
 
 pkg_check_modules(CREST_GL REQUIRED IMPORTED_TARGET glew glu gl x11 xext)
+pkg_check_modules(CREST_EDITOR REQUIRED IMPORTED_TARGET libpng freetype2 fontconfig)
 
 add_library(crest_pugl STATIC
   ${CREST_PUGL_DIR}/src/common.c
@@ -26,5 +28,7 @@ target_include_directories(crest_pugl
 target_compile_options(crest_pugl PRIVATE -w)
 target_link_libraries(crest_pugl PUBLIC PkgConfig::CREST_GL m)
 
-target_include_directories(qxcrest_core PUBLIC ${CREST_NANOVG_DIR})
-target_link_libraries(qxcrest_core PUBLIC crest_pugl PkgConfig::CREST_GL m)
+add_library(crest_externals INTERFACE)
+target_include_directories(crest_externals INTERFACE ${CREST_NANOVG_DIR})
+target_link_libraries(crest_externals INTERFACE
+  crest_pugl PkgConfig::CREST_GL PkgConfig::CREST_EDITOR Threads::Threads ${CMAKE_DL_LIBS} m)

@@ -8,21 +8,22 @@ pkg_check_modules(LILV REQUIRED IMPORTED_TARGET lilv-0)
 set(CREST_LV2_BUNDLE ${CMAKE_BINARY_DIR}/QX-Crest.lv2)
 set(CREST_LV2_PATH ${CMAKE_BINARY_DIR}/lv2)
 
-add_library(crest_lv2 STATIC
+# The adapter sees the framework only, like the framework's own files.
+add_library(crest_lv2 OBJECT
   framework/lv2/IPlugLV2.cpp framework/lv2/IPlugLV2UI.cpp framework/lv2/Lv2TurtleWriter.cpp)
 target_compile_options(crest_lv2 PRIVATE ${CREST_WARNINGS})
-target_link_libraries(crest_lv2 PUBLIC qxcrest_core PkgConfig::LV2)
+target_link_libraries(crest_lv2 PUBLIC crest_framework PkgConfig::LV2)
 
 add_library(QX-Crest-lv2 MODULE framework/lv2/Lv2Entry.cpp)
 target_compile_options(QX-Crest-lv2 PRIVATE ${CREST_WARNINGS})
-target_link_libraries(QX-Crest-lv2 PRIVATE crest_lv2)
+target_link_libraries(QX-Crest-lv2 PRIVATE crest_lv2 qxcrest_core)
 target_link_options(QX-Crest-lv2 PRIVATE -Wl,--no-undefined -Wl,--version-script=${CMAKE_CURRENT_LIST_DIR}/lv2-exports.map)
 set_target_properties(QX-Crest-lv2 PROPERTIES PREFIX "" SUFFIX ".so" OUTPUT_NAME QX-Crest
   LIBRARY_OUTPUT_DIRECTORY ${CREST_LV2_BUNDLE})
 
 add_executable(crest-lv2-ttl framework/lv2/Lv2TurtleMain.cpp)
 target_compile_options(crest-lv2-ttl PRIVATE ${CREST_WARNINGS})
-target_link_libraries(crest-lv2-ttl PRIVATE crest_lv2)
+target_link_libraries(crest-lv2-ttl PRIVATE crest_lv2 qxcrest_core)
 
 add_custom_command(TARGET QX-Crest-lv2 POST_BUILD
   COMMAND $<TARGET_FILE:crest-lv2-ttl> ${CREST_LV2_BUNDLE} QX-Crest.so

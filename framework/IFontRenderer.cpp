@@ -56,13 +56,33 @@ IFontRenderer::~IFontRenderer()
     FT_Done_FreeType(static_cast<FT_Library>(mLibrary));
 }
 
-std::string IFontRenderer::ResolveFontFile(const char* name, int style, int* faceIndex)
+void IFontRenderer::SetStandIn(const char* family, const char* standIn)
+{
+  if (!family || !standIn)
+    return;
+  mStandIns[family] = standIn;
+  // Faces already opened for the family were resolved without it.
+  for (auto it = mFaces.begin(); it != mFaces.end();)
+  {
+    if (std::get<0>(it->first) != family)
+    {
+      ++it;
+      continue;
+    }
+    if (it->second->face)
+      FT_Done_Face(it->second->face);
+    it = mFaces.erase(it);
+  }
+}
+
+std::string IFontRenderer::ResolveFontFile(const char* name, int style, int* faceIndex) const
 {
   if (faceIndex)
     *faceIndex = 0;
   std::string family = name && *name ? name : "sans-serif";
-  if (family == "Tahoma")
-    family = "DejaVu Sans";
+  const auto standIn = mStandIns.find(family);
+  if (standIn != mStandIns.end())
+    family = standIn->second;
   if (!FcInit())
     return "";
   FcPattern* pattern = FcPatternCreate();

@@ -32,10 +32,13 @@ public:
   // The box the line would cover, without drawing.
   bool MeasureText(const IText& text, const char* str, const IRECT& rect, IRECT* box);
 
-  // The font file a name and style resolve to, "" when none. Names of the
-  // editor's design that this system does not ship ("Tahoma") are mapped to
-  // the installed sans face "DejaVu Sans" before fontconfig is asked.
-  static std::string ResolveFontFile(const char* name, int style, int* faceIndex);
+  // Draws the family a design names, which this system may not ship, as
+  // an installed one.
+  void SetStandIn(const char* family, const char* standIn);
+
+  // The font file a name and style resolve to, "" when none; a family with
+  // a stand-in is resolved as the stand-in.
+  std::string ResolveFontFile(const char* name, int style, int* faceIndex) const;
 
 private:
   struct Glyph
@@ -54,4 +57,5 @@ private:
 
   void* mLibrary = nullptr; // FT_Library
   std::map<std::tuple<std::string, int, int>, std::unique_ptr<Face>> mFaces;
+  std::map<std::string, std::string> mStandIns;
 };

@@ -5,6 +5,7 @@
 #include "framework/IFontRenderer.h"
 #include "framework/IGraphicsWindow.h"
 #include "framework/IPlugBase.h"
+#include "framework/PlugDescription.h"
 #include "framework/IRectOps.h"
 #include "framework/IResources.h"
 #include "framework/ITextEntry.h"
@@ -30,6 +31,14 @@ IGraphics::IGraphics(IPlugBase* plug, int w, int h, int fps)
   mParamPending.reset(new std::atomic<bool>[static_cast<size_t>(mNumParams)]);
   for (int i = 0; i < mNumParams; ++i)
     mParamPending[i] = false;
+}
+
+void IGraphics::Describe(const PlugDescription& desc)
+{
+  SetBundleID(desc.bundleId);
+  mWindowClass = desc.windowClass ? desc.windowClass : "";
+  mWindowTitle = desc.windowTitle ? desc.windowTitle : "";
+  mFonts->SetStandIn(desc.designFont, desc.designFontStandIn);
 }
 
 IGraphics::~IGraphics()

@@ -34,6 +34,7 @@ class IControl;
 class IFontRenderer;
 class IGraphicsWindow;
 class IPlugBase;
+struct PlugDescription;
 class ITextEntry;
 class LICE_IBitmap;
 class LICE_MemBitmap;
@@ -55,6 +56,11 @@ public:
 
   void SetBundleID(const char* id) { mBundleID = id ? id : ""; }
   const char* GetBundleID() const { return mBundleID.c_str(); }
+  // Takes the bundle id, the window's names and the design font's stand-in
+  // from the plug-in's description.
+  void Describe(const PlugDescription& desc);
+  const char* GetWindowClass() const { return mWindowClass.c_str(); }
+  const char* GetWindowTitle() const { return mWindowTitle.c_str(); }
   void HandleMouseOver(bool canHandle) { mHandleMouseOver = canHandle; }
   bool CanHandleMouseOver() const { return mHandleMouseOver; }
 
@@ -197,6 +203,8 @@ protected:
   IPlugBase* mPlug;
   int mWidth, mHeight, mFPS;
   std::string mBundleID;
+  std::string mWindowClass = "IGraphics";
+  std::string mWindowTitle;
   bool mHandleMouseOver = false;
   std::vector<IControl*> mControls;
   uintptr_t mWindow = 0;

@@ -83,7 +83,7 @@ IGraphicsWindow* IGraphicsWindow::Open(IGraphics* graphics, uintptr_t parent, in
     puglFreeWorld(world);
     return nullptr;
   }
-  puglSetClassName(world, "QX-Crest-Editor");
+  puglSetClassName(world, graphics->GetWindowClass());
   PuglView* view = puglNewView(world);
   if (!view)
   {
@@ -104,7 +104,7 @@ IGraphicsWindow* IGraphicsWindow::Open(IGraphics* graphics, uintptr_t parent, in
   if (parent)
     puglSetParentWindow(view, static_cast<PuglNativeView>(parent));
   else
-    puglSetWindowTitle(view, "QX Crest");
+    puglSetWindowTitle(view, graphics->GetWindowTitle());
   bool shown = false;
   {
     // The parent may go between the check and the creation.

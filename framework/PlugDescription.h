@@ -38,6 +38,13 @@ struct PlugDescription
   // Base URI of the plug-in for URI-named hosts; components append
   // "#" and their layout name.
   const char* uri;
+  // The editor window's class name, and its title where it has no parent.
+  const char* windowClass;
+  const char* windowTitle;
+  // The font family the editor's design names, and the installed family
+  // drawn for it where this system does not ship the first.
+  const char* designFont;
+  const char* designFontStandIn;
 };
 const PlugDescription& GetPlugDescription();
 

@@ -46,7 +46,7 @@ Crest::Crest()
 
   auto* graphics = new IGraphics(this, kEditorWidth, kEditorHeight, 25);
   graphics->HandleMouseOver(true);
-  graphics->SetBundleID(GetPlugDescription().bundleId);
+  graphics->Describe(GetPlugDescription());
 
   GetParam(kSpeed)->InitDouble("Speed", 50.0, 0.0, 100.0, 0.1, "%");
   GetParam(kDensity)->InitDouble("Density", 50.0, 0.0, 100.0, 0.1, "%");

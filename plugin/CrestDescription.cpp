@@ -19,6 +19,10 @@ const PlugDescription& GetPlugDescription()
       {2, 2, PlugFourCC('E', 'F', 'N', '2'), PlugFourCC('E', 'F', 'A', '2'), "stereo"},
     },
     "http://tessaro.example/plugins/qx-crest",
+    "QX-Crest-Editor",
+    "QX Crest",
+    "Tahoma",
+    "DejaVu Sans",
   };
   return desc;
 }

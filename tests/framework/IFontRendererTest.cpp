@@ -35,10 +35,12 @@ IRECT InkBox(LICE_MemBitmap& b)
 }
 } // namespace
 
-TEST(IFontRenderer, TahomaMapsToDejaVuSansInBothWeights)
+TEST(IFontRenderer, TahomaMapsToItsStandInInBothWeights)
 {
-  const std::string regular = IFontRenderer::ResolveFontFile("Tahoma", IText::kStyleNormal, nullptr);
-  const std::string bold = IFontRenderer::ResolveFontFile("Tahoma", IText::kStyleBold, nullptr);
+  IFontRenderer fonts;
+  fonts.SetStandIn("Tahoma", "DejaVu Sans");
+  const std::string regular = fonts.ResolveFontFile("Tahoma", IText::kStyleNormal, nullptr);
+  const std::string bold = fonts.ResolveFontFile("Tahoma", IText::kStyleBold, nullptr);
   EXPECT_NE(regular.find("DejaVuSans"), std::string::npos) << regular;
   EXPECT_NE(bold.find("DejaVuSans-Bold"), std::string::npos) << bold;
   EXPECT_EQ(regular.find("Bold"), std::string::npos) << regular;
