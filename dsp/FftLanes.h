@@ -1,6 +1,7 @@
 // The vector types and the complex arithmetic that the FFT kernels in
-// Fft.cpp are written in: one interleaved value per 2-lane vector, and W
-// values at a time in split form (see Fft.cpp). Only Fft.cpp includes it.
+// Fft.cpp and FftPasses.h are written in: one interleaved value per 2-lane
+// vector, and W values at a time in split form (see Fft.cpp). Only those
+// two include it.
 #pragma once
 
 #include "framework/FftComplex.h"
