@@ -16,6 +16,8 @@
 namespace
 {
 constexpr uint32_t kBlock = 512;
+// Each atom port's buffer, in 64-bit words (atoms are 64-bit aligned).
+constexpr size_t kAtomWords = 1024;
 
 struct UridMap
 {
@@ -113,10 +115,10 @@ void ConnectPorts(Host& h, const LilvPlugin* plugin, LilvInstance* inst, PortBuf
     }
     else if (lilv_port_is_a(plugin, port, atom))
     {
-      atoms.emplace_back(1024);
+      atoms.emplace_back(kAtomWords);
       auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(atoms.back().data());
       seq->atom.type = h.map.map(h.map.handle, LV2_ATOM__Sequence);
-      seq->atom.size = in ? sizeof(LV2_Atom_Sequence_Body) : 1024 * 8 - sizeof(LV2_Atom);
+      seq->atom.size = in ? sizeof(LV2_Atom_Sequence_Body) : kAtomWords * sizeof(uint64_t) - sizeof(LV2_Atom);
       lilv_instance_connect_port(inst, i, seq);
       if (!in)
         ports.atomOuts.push_back(seq);
@@ -167,7 +169,7 @@ void RunPlugin(benchmark::State& state, const char* uri)
       std::copy_n(music[c % 2].begin() + static_cast<long>(pos), kBlock, ports.audioIn[c].begin());
     // Output atom ports get their capacity back each block.
     for (LV2_Atom_Sequence* seq : ports.atomOuts)
-      seq->atom.size = 1024 * 8 - sizeof(LV2_Atom);
+      seq->atom.size = kAtomWords * sizeof(uint64_t) - sizeof(LV2_Atom);
     state.ResumeTiming();
     lilv_instance_run(inst, kBlock);
     pos += kBlock;

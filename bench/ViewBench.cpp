@@ -70,7 +70,7 @@ void AddMagnsSubjectMirror(benchmark::State& state)
 // copying as many points.
 void ProjectBaseline(benchmark::State& state)
 {
-  std::vector<Point3D> src(64 * 256), dst(64 * 256);
+  std::vector<Point3D> src(size_t{64} * 256), dst(size_t{64} * 256);
   for (auto _ : state)
   {
     std::copy(src.begin(), src.end(), dst.begin());

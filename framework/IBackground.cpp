@@ -27,7 +27,7 @@ void IBackground::Draw(LICE_IBitmap* dest, const IRECT& clip, int width, int hei
   {
     if (!mScaled)
     {
-      mScaled.reset(new LICE_MemBitmap(width, height));
+      mScaled = std::make_unique<LICE_MemBitmap>(width, height);
       LICE_ScaledBlit(mScaled.get(), picture, IRECT(0, 0, width, height));
     }
     picture = mScaled.get();

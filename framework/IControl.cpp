@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace
 {
@@ -23,7 +24,7 @@ int IControl::FrameForValue(double v, int nFrames)
 {
   if (nFrames < 2)
     return 1;
-  const int i = static_cast<int>((nFrames - 1) * v + 0.5) + 1;
+  const int i = static_cast<int>(std::lround((nFrames - 1) * v)) + 1;
   return std::min(std::max(i, 1), nFrames);
 }
 

@@ -7,6 +7,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <unordered_map>
 
@@ -157,8 +158,8 @@ const IFontRenderer::Glyph* IFontRenderer::GetGlyph(Face* face, unsigned codepoi
     {
       glyph.coverage.resize(static_cast<size_t>(glyph.width) * glyph.rows);
       for (int y = 0; y < glyph.rows; ++y)
-        std::memcpy(&glyph.coverage[static_cast<size_t>(y) * glyph.width], bm.buffer + y * bm.pitch,
-                    static_cast<size_t>(glyph.width));
+        std::memcpy(&glyph.coverage[static_cast<size_t>(y) * glyph.width],
+                    bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch, static_cast<size_t>(glyph.width));
     }
     else
       glyph.width = glyph.rows = 0;

@@ -2,6 +2,7 @@
 
 #include "framework/CopyText.h"
 #include "framework/IGraphics.h"
+#include "framework/SameBits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -235,7 +236,7 @@ AcfResult IPlugAAX::ProcessAudio(const float* const* inputs, float* const* outpu
     const float* src = c < nIn ? inputs[c] : nullptr;
     float* o = outputs[c];
     for (size_t i = 0; i < n; ++i)
-      o[i] = in && std::memcmp(&d[i], &in[i], sizeof(double)) == 0 ? src[i] : static_cast<float>(d[i]);
+      o[i] = in && SameBits(d[i], in[i]) ? src[i] : static_cast<float>(d[i]);
   }
   return ACF_SUCCESS;
 }

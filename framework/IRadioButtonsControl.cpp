@@ -5,6 +5,7 @@
 #include "framework/IPlugBase.h"
 
 #include <algorithm>
+#include <cmath>
 
 IRadioButtonsControl::IRadioButtonsControl(IPlugBase* plug, IRECT rect, int paramIdx, int nButtons, IBitmap* bitmap,
                                            EDirection direction, bool reverse)
@@ -41,7 +42,7 @@ IRadioButtonsControl::IRadioButtonsControl(IPlugBase* plug, IRECT rect, int para
 int IRadioButtonsControl::SelectedButton() const
 {
   const int n = NButtons();
-  const int selected = std::min(n - 1, static_cast<int>((n - 1) * mValue + 0.5));
+  const int selected = std::min(n - 1, static_cast<int>(std::lround((n - 1) * mValue)));
   return selected < 0 ? 0 : selected;
 }
 

@@ -12,7 +12,7 @@ void FillQuad(NVGcontext* vg, const GraphCurve4::Quad& q)
 {
   nvgBeginPath(vg);
   nvgMoveTo(vg, static_cast<float>(q[0]), static_cast<float>(q[1]));
-  for (int i = 1; i < 4; i++)
+  for (size_t i = 1; i < 4; i++)
     nvgLineTo(vg, static_cast<float>(q[2 * i]), static_cast<float>(q[2 * i + 1]));
   nvgLineTo(vg, static_cast<float>(q[0]), static_cast<float>(q[1]));
   nvgFill(vg);

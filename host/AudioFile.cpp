@@ -4,6 +4,8 @@
 
 #include <sndfile.h>
 
+#include <cmath>
+
 std::unique_ptr<AudioFile> AudioFile::openForReading(const std::string& path)
 {
   SF_INFO info{};
@@ -23,7 +25,7 @@ std::unique_ptr<AudioFile> AudioFile::createFloatWav(const std::string& path, do
                                                      int channels)
 {
   SF_INFO info{};
-  info.samplerate = static_cast<int>(sampleRate + 0.5);
+  info.samplerate = static_cast<int>(std::lround(sampleRate));
   info.channels = channels;
   info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
   SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);

@@ -3,6 +3,7 @@
 #include "HostError.h"
 
 #include <algorithm>
+#include <cstddef>
 
 BlockReader::BlockReader(AudioSource& source, int channels, int maxFrames, bool loop)
   : mSource(source), mChannels(channels), mLoop(loop),
@@ -25,13 +26,14 @@ int BlockReader::read(float* const* channels, int frames)
   const float* src = mInterleaved.data();
   for (int i = 0; i < n; ++i)
   {
+    const float* frame = src + static_cast<std::ptrdiff_t>(i) * in;
     if (in == mChannels)
       for (int c = 0; c < in; ++c)
-        channels[c][i] = src[i * in + c];
+        channels[c][i] = frame[c];
     else if (in == 1)
-      channels[0][i] = channels[1][i] = src[i];
+      channels[0][i] = channels[1][i] = frame[0];
     else
-      channels[0][i] = (src[2 * i] + src[2 * i + 1]) * 0.5f;
+      channels[0][i] = (frame[0] + frame[1]) * 0.5f;
   }
   return n;
 }

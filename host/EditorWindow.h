@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-typedef struct _XDisplay Display;
+typedef struct _XDisplay Display; // NOLINT(bugprone-reserved-identifier): Xlib's name
 
 // The X11 window that the host hands to the editor as its parent view.
 class EditorWindow

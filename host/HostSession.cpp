@@ -51,7 +51,7 @@ std::string HostSession::inputLabel() const
 {
   const int in = mSource->channels();
   std::string s = mSource->label() + " (" + std::to_string(in) + (in == 1 ? " channel, " : " channels, ") +
-                  std::to_string(static_cast<int>(mSource->sampleRate() + 0.5)) + " Hz)";
+                  std::to_string(static_cast<int>(std::lround(mSource->sampleRate()))) + " Hz)";
   if (mEffect->channels() != in)
     s += mEffect->channels() == 1 ? " mixed to mono" : " copied to both channels";
   return s;

@@ -49,8 +49,8 @@ PluginBundle::PluginBundle(const std::string& bundleDir) : mLibraryPath(libraryI
 
   try
   {
-    auto startup = reinterpret_cast<AcfResult (*)(void)>(symbol("ACFStartup"));
-    mShutdown = reinterpret_cast<AcfResult (*)(void)>(symbol("ACFShutdown"));
+    auto startup = reinterpret_cast<AcfResult (*)()>(symbol("ACFStartup"));
+    mShutdown = reinterpret_cast<AcfResult (*)()>(symbol("ACFShutdown"));
     auto getVersion = reinterpret_cast<AcfResult (*)(uint64_t*)>(symbol("ACFGetSDKVersion"));
     auto registerPlugin = reinterpret_cast<AcfResult (*)(AcfDescription*)>(symbol("ACFRegisterPlugin"));
     auto registerComponent =

@@ -42,5 +42,5 @@ private:
   AcfDescription mDescription{};
   std::vector<AcfComponent> mComponents;
   const AcfEffectFactory* mFactory = nullptr;
-  AcfResult (*mShutdown)(void) = nullptr;
+  AcfResult (*mShutdown)() = nullptr;
 };

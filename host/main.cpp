@@ -175,25 +175,25 @@ int runCommand(Commands& c)
 
 int main(int argc, char** argv)
 {
-  CLI::App app{"crest-host: runs the QX Crest bundle as a host would", "crest-host"};
-  Commands commands;
-  addCommands(app, commands);
-
   try
   {
-    app.parse(argc, argv);
-  }
-  catch (const CLI::ParseError& e)
-  {
-    // Help and the like; CLI11's own messages for errors take two lines.
-    if (e.get_exit_code() == 0)
-      return app.exit(e);
-    std::fprintf(stderr, "crest-host: %s\n", e.what());
-    return 2;
-  }
+    CLI::App app{"crest-host: runs the QX Crest bundle as a host would", "crest-host"};
+    Commands commands;
+    addCommands(app, commands);
 
-  try
-  {
+    try
+    {
+      app.parse(argc, argv);
+    }
+    catch (const CLI::ParseError& e)
+    {
+      // Help and the like; CLI11's own messages for errors take two lines.
+      if (e.get_exit_code() == 0)
+        return app.exit(e);
+      std::fprintf(stderr, "crest-host: %s\n", e.what());
+      return 2;
+    }
+
     return runCommand(commands);
   }
   catch (const HostError& e)

@@ -39,7 +39,9 @@ void ZeroNonFinite(WDL_TypedBuf<double>& buf)
 
 Crest::Crest()
   : IPlugBase(kNumParams, "1-1-0 2-2-0", 1, GetPlugDescription().effectName, "", GetPlugDescription().makerName,
-              GetPlugDescription().version, GetPlugDescription().productId, GetPlugDescription().manufacturerId, 0,
+              // The version and the four-character codes are below 2^31: an int holds them unchanged.
+              static_cast<int>(GetPlugDescription().version), static_cast<int>(GetPlugDescription().productId),
+              static_cast<int>(GetPlugDescription().manufacturerId), 0,
               false, false, false)
 {
   FftProcessObj14::Init();

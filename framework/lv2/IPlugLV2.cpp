@@ -1,6 +1,7 @@
 #include "framework/lv2/IPlugLV2.h"
 
 #include "framework/IGraphics.h"
+#include "framework/SameBits.h"
 #include "framework/lv2/IPlugLV2UI.h"
 #include "framework/lv2/Lv2Features.h"
 #include "framework/lv2/Lv2Uris.h"
@@ -13,11 +14,6 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-
-namespace
-{
-bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-} // namespace
 
 IPlugLV2::IPlugLV2(IPlugBase* plug, int nIn, int nOut, double sampleRate, const LV2_Feature* const* features)
   : mPlug(plug), mLayout{nIn, nOut, plug->NParams()}
@@ -247,7 +243,7 @@ void IPlugLV2::ProcessPiece(uint32_t offset, int n)
     const double* d = mOutPtrs[c];
     const double* in = mInPtrs[c];
     for (size_t i = 0; i < count; ++i)
-      o[i] = std::memcmp(&d[i], &in[i], sizeof(double)) == 0 ? keep[i] : static_cast<float>(d[i]);
+      o[i] = SameBits(d[i], in[i]) ? keep[i] : static_cast<float>(d[i]);
   }
 
   if (mTime.mTransportIsRunning && mTime.mSamplePos >= 0.0)

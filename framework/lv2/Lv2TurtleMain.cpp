@@ -16,17 +16,18 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "usage: %s BUNDLE_DIR BINARY_NAME\n", argv[0]);
     return 2;
   }
-  const std::string dir = argv[1], ttl = "QX-Crest.ttl";
+  const std::string dir = std::string(argv[1]) + '/', ttl = "QX-Crest.ttl";
   std::unique_ptr<IPlugBase> plug(CreatePlug());
   Lv2TurtleWriter writer(plug.get(), argv[2], ttl);
   for (const auto& [name, text] : {std::pair{std::string("manifest.ttl"), writer.Manifest()},
                                    std::pair{ttl, writer.Description()}})
   {
-    std::ofstream out(dir + "/" + name, std::ios::binary);
+    const std::string path = dir + name;
+    std::ofstream out(path, std::ios::binary);
     out << text;
     if (!out)
     {
-      std::fprintf(stderr, "cannot write %s/%s\n", dir.c_str(), name.c_str());
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
       return 1;
     }
   }

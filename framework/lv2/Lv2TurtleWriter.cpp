@@ -155,6 +155,7 @@ std::string Lv2TurtleWriter::Plugin(int component) const
   };
 
   std::vector<std::string> ports;
+  ports.reserve(static_cast<size_t>(layout.NPorts()));
   for (int ch = 0; ch < c.nIn; ++ch)
     ports.push_back(audio(layout.AudioIn(ch), true, ch));
   for (int ch = 0; ch < c.nOut; ++ch)

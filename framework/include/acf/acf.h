@@ -18,7 +18,7 @@
 #ifndef ACF_ACF_H
 #define ACF_ACF_H
 
-#include <stdint.h>
+#include <stdint.h> /* NOLINT(modernize-deprecated-headers): a C header */
 
 #ifdef __cplusplus
 extern "C" {
