@@ -7,15 +7,17 @@
 #include "dsp/FftTables.h"
 #include "framework/FftComplex.h"
 
+#include <cstddef>
+
 namespace
 {
 constexpr int kGroup = FftTables::kGroup;
 constexpr double kSqrtHalf = 0.70710678118654752440;
 
 template <class V>
-CREST_FFT_INLINE C<V> TwiddleAt(const double* table, int perGroup, int j, int which)
+CREST_FFT_INLINE C<V> TwiddleAt(const double* table, ptrdiff_t perGroup, ptrdiff_t j, ptrdiff_t which)
 {
-  const double* g = table + perGroup * (j / kGroup) + (j % kGroup) + 2 * kGroup * which;
+  const double* g = table + perGroup * (j / kGroup) + (j % kGroup) + which * 2 * kGroup;
   return {Load<V>(g), Load<V>(g + kGroup)};
 }
 
@@ -45,7 +47,7 @@ CREST_FFT_INLINE void Radix2Dif(FftComplex* x, int n, const double* w)
 template <class V, bool kInterleavedIn>
 CREST_FFT_INLINE void Radix4Dif(FftComplex* x, int n, int len, const double* w)
 {
-  const int q = len / 4;
+  const ptrdiff_t q = len / 4;
   for (int block = 0; block < n; block += len)
   {
     for (int j = 0; j < q; j += kLanes<V>)
@@ -214,7 +216,7 @@ CREST_FFT_INLINE void Kernel8Dit(FftComplex* x, int n)
 template <class V, bool kInterleavedOut>
 CREST_FFT_INLINE void Radix4Dit(FftComplex* x, int n, int len, const double* w)
 {
-  const int q = len / 4;
+  const ptrdiff_t q = len / 4;
   for (int block = 0; block < n; block += len)
   {
     for (int j = 0; j < q; j += kLanes<V>)

@@ -20,7 +20,7 @@ IGraphics::IGraphics(IPlugBase* plug, int w, int h, int fps)
     mFonts(new IFontRenderer)
 {
   mNumParams = plug ? plug->NParams() : 0;
-  mParamPending.reset(new std::atomic<bool>[static_cast<size_t>(mNumParams)]);
+  mParamPending = std::make_unique<std::atomic<bool>[]>(static_cast<size_t>(mNumParams));
   for (int i = 0; i < mNumParams; ++i)
     mParamPending[i] = false;
 }
@@ -172,7 +172,7 @@ void IGraphics::PrepDraw()
 void IGraphics::EnsureDrawBitmap()
 {
   if (!mDrawBitmap)
-    mDrawBitmap.reset(new LICE_SysBitmap(mWidth, mHeight));
+    mDrawBitmap = std::make_unique<LICE_SysBitmap>(mWidth, mHeight);
   else if (mDrawBitmap->getWidth() != mWidth || mDrawBitmap->getHeight() != mHeight)
     mDrawBitmap->resize(mWidth, mHeight);
 }

@@ -92,7 +92,7 @@ void IGraphics::PromptUserInput(IControl* control)
   IText text = *control->GetText();
   text.mSize = std::clamp(text.mSize, 10, 16);
   const IRECT box = ITextEntry::PlaceOver(*control->GetRECT(), text.mSize, mWidth, mHeight);
-  mTextEntry.reset(new ITextEntry(control, control->ParamIdx(), box, text, value));
+  mTextEntry = std::make_unique<ITextEntry>(control, control->ParamIdx(), box, text, value);
   mPendingRegion = Union(mPendingRegion, box);
 }
 

@@ -25,7 +25,7 @@
 #pragma GCC diagnostic ignored "-Wclass-memaccess"
 #pragma GCC diagnostic ignored "-Wpedantic"
 #pragma GCC diagnostic ignored "-Wmisleading-indentation"
-#include "nanovg.c"
+#include "nanovg.c" // NOLINT(bugprone-suspicious-include): NanoVG is compiled in this one unit
 #define NANOVG_GL2_IMPLEMENTATION
 #include "nanovg_gl.h"
 #pragma GCC diagnostic pop

@@ -262,7 +262,7 @@ void nvgQuad(NVGcontext* ctx, const double corners[8], int image)
   NVGstate* state = nvg__getState(ctx);
 
   float p[8];
-  for (int i = 0; i < 4; i++)
+  for (size_t i = 0; i < 4; i++)
     nvgTransformPoint(&p[2 * i], &p[2 * i + 1], state->xform, static_cast<float>(corners[2 * i]),
                       static_cast<float>(corners[2 * i + 1]));
 

@@ -73,7 +73,7 @@ void BeginFlush(GLNVGextContext* ext)
   gl->blendFunc.dstAlpha = GL_INVALID_ENUM;
 
   glBindBuffer(GL_ARRAY_BUFFER, gl->vertBuf);
-  glBufferData(GL_ARRAY_BUFFER, gl->nverts * sizeof(NVGvertex), gl->verts, GL_STREAM_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(gl->nverts * sizeof(NVGvertex)), gl->verts, GL_STREAM_DRAW);
   glEnableVertexAttribArray(0);
   glEnableVertexAttribArray(1);
   glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(NVGvertex), (const GLvoid*)(size_t)0);

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 namespace
 {
@@ -25,6 +24,11 @@ bool NoScissor(const GLNVGfragUniforms* frag)
 }
 
 // Whether the solid program draws call as NanoVG's shader would.
+bool SameColor(const NVGcolor& a, const NVGcolor& b)
+{
+  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
 bool DrawsSolid(const GLNVGextContext* ext, const GLNVGcall* call)
 {
   const GLNVGcontext* gl = &ext->gl;
@@ -35,7 +39,7 @@ bool DrawsSolid(const GLNVGextContext* ext, const GLNVGcall* call)
   if (call->type == GLNVG_STROKE)
     return (gl->flags & NVG_STENCIL_STROKES) == 0 && call->image == 0 &&
            frag->type == static_cast<float>(NSVG_SHADER_FILLGRAD) && frag->strokeThr < 0.0f &&
-           memcmp(&frag->innerCol, &frag->outerCol, sizeof(NVGcolor)) == 0;
+           SameColor(frag->innerCol, frag->outerCol);
   if (call->type == GLNVG_TRIANGLES)
     return frag->type == static_cast<float>(NSVG_SHADER_IMG) && frag->texType == 1.0f &&
            IsWhiteImage(ext, call->image);
