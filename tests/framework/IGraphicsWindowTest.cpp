@@ -6,6 +6,7 @@
 #include "framework/IKeyCodes.h"
 #include "plugin/Crest.h"
 #include "tests/framework/EditorTestPlug.h"
+#include "tests/support/NeedsDisplay.h"
 #include "tests/support/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -113,8 +114,7 @@ void Pump(IGraphics* g)
 
 TEST(IGraphicsWindow, OpensInsideTheHostWindowAndShowsTheSurface)
 {
-  if (!HaveDisplay())
-    GTEST_SKIP() << "no X display";
+  ASSERT_HAS_DISPLAY(HaveDisplay());
   HostWindow host(120, 80, true);
   ASSERT_NE(host.display, nullptr);
   EditorTestPlug plug;
@@ -181,8 +181,7 @@ TEST(IGraphicsWindow, OpensInsideTheHostWindowAndShowsTheSurface)
 
 TEST(IGraphicsWindow, SnapshotWorksWithAnUnmappedParent)
 {
-  if (!HaveDisplay())
-    GTEST_SKIP() << "no X display";
+  ASSERT_HAS_DISPLAY(HaveDisplay());
   HostWindow host(64, 32, false); // outlives the editor, as in a host
   ASSERT_NE(host.display, nullptr);
   EditorTestPlug plug;
@@ -199,8 +198,7 @@ TEST(IGraphicsWindow, SnapshotWorksWithAnUnmappedParent)
 
 TEST(IGraphicsWindow, WindowEventsReachTheControls)
 {
-  if (!HaveDisplay())
-    GTEST_SKIP() << "no X display";
+  ASSERT_HAS_DISPLAY(HaveDisplay());
   HostWindow host(100, 100, true);
   ASSERT_NE(host.display, nullptr);
   EditorTestPlug plug;
@@ -257,8 +255,7 @@ TEST(IGraphicsWindow, WindowEventsReachTheControls)
 
 TEST(IGraphicsWindow, SurvivesAParentDestroyedBeforeTheEditorCloses)
 {
-  if (!HaveDisplay())
-    GTEST_SKIP() << "no X display";
+  ASSERT_HAS_DISPLAY(HaveDisplay());
   EditorTestPlug plug;
   auto* g = new IGraphics(&plug, 40, 40);
   plug.AttachGraphics(g);

@@ -6,6 +6,7 @@
 #include "graph/GraphControl10.h"
 #include "graph/ColormapImageSource.h"
 #include "tests/support/FakePlug.h"
+#include "tests/support/NeedsDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +45,7 @@ TEST(SpectrogramDisplayTest, ShowsTheColormapColourOfItsValues)
 {
   FakePlug plug;
   GraphControl10 graph(&plug, nullptr, IRECT(0, 0, 64, 32), -1, 0, 4, "");
-  if (!graph.HasRenderer())
-    GTEST_SKIP() << "no OpenGL 2 context with framebuffers here";
+  ASSERT_HAS_GL(graph.HasRenderer());
 
   // From green to (c0 255, c1 0, c2 128): value 1.0 picks the last entry.
   // The small table (4096 texels fit a texture row) is packed so that its

@@ -10,6 +10,7 @@
 #include "tests/support/EditorGraphRig.h"
 #include "tests/support/FakePlug.h"
 #include "tests/support/LambdaDrawer.h"
+#include "tests/support/NeedsDisplay.h"
 #include "tests/support/RecordingControl.h"
 #include "tests/support/ScopedNoDisplay.h"
 
@@ -21,10 +22,6 @@
 
 namespace
 {
-#define SKIP_WITHOUT_GL(rig)                                      \
-  if (!(rig).HasGL())                                             \
-  GTEST_SKIP() << "no OpenGL 2 context with framebuffers here"
-
 void ExpectScreen(const std::array<int, 4>& got, int r, int g, int b, int tolerance = 1)
 {
   EXPECT_NEAR(got[0], r, tolerance);
@@ -40,7 +37,7 @@ double FakeClock() { return gFakeNow; }
 TEST(GraphControl10Test, EmptyEditorGraphIsBlackWithTheSeparatorAlongItsBottom)
 {
   EditorGraphRig rig(120, 80);
-  SKIP_WITHOUT_GL(rig);
+  ASSERT_HAS_GL(rig.HasGL());
   ASSERT_TRUE(rig.Snapshot());
   for (int x = 0; x < 120; x += 7)
   {
@@ -66,7 +63,7 @@ TEST(GraphControl10Test, RendersOnlyWhenDirtyStartingDirty)
   }
 
   EditorGraphRig rig(64, 48);
-  SKIP_WITHOUT_GL(rig);
+  ASSERT_HAS_GL(rig.HasGL());
   LambdaDrawer drawer;
   rig.Graph().AddCustomDrawer(&drawer);
   EXPECT_EQ(rig.Graph().GetNumRenderedFrames(), 0);
@@ -133,7 +130,7 @@ TEST(GraphControl10Test, ResizeRoundsToMultiplesOfFourAndRemakesTheTarget)
 TEST(GraphControl10Test, ColoursReachTheScreenAsGiven)
 {
   EditorGraphRig rig(64, 64);
-  SKIP_WITHOUT_GL(rig);
+  ASSERT_HAS_GL(rig.HasGL());
   // A drawer colour (c0 128, c1 128, c2 255) handed over as nvgRGBA(c2, c1, c0, c3).
   LambdaDrawer drawer([](NVGcontext* vg, int, int) {
     nvgFillColor(vg, nvgRGBA(255, 128, 128, 255));
@@ -153,7 +150,7 @@ TEST(GraphControl10Test, ColoursReachTheScreenAsGiven)
 TEST(GraphControl10Test, DrawersFrameTheGraphLayersAndTheSeparatorComesLast)
 {
   EditorGraphRig rig(64, 64);
-  SKIP_WITHOUT_GL(rig);
+  ASSERT_HAS_GL(rig.HasGL());
   rig.Graph().SetBackgroundColor(0, 0, 0, 255);
   std::vector<std::string> order;
   LambdaDrawer first(
@@ -186,8 +183,7 @@ TEST(GraphControl10Test, PointCurvesDrawSquaresOfThePointSize)
 {
   FakePlug plug;
   GraphControl10 graph(&plug, nullptr, IRECT(0, 0, 40, 40), -1, 1, 1, "");
-  if (!graph.HasRenderer())
-    GTEST_SKIP() << "no OpenGL 2 context with framebuffers here";
+  ASSERT_HAS_GL(graph.HasRenderer());
   GraphCurve4* curve = graph.GetCurve(0);
   ASSERT_NE(curve, nullptr);
   curve->mPointsMode = true;
@@ -320,8 +316,7 @@ TEST(GraphControl10Test, LegendLinesStackDownOverNamedCurvesOnly)
 
   FakePlug plug;
   GraphControl10 graph(&plug, nullptr, IRECT(0, 0, 80, 60), -1, 3, 2, "");
-  if (!graph.HasRenderer())
-    GTEST_SKIP() << "no OpenGL 2 context with framebuffers here";
+  ASSERT_HAS_GL(graph.HasRenderer());
   // Curves drawn off the picture; only their legend lines show.
   for (int c = 0; c < 3; c++)
   {

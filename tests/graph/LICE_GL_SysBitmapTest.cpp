@@ -1,5 +1,6 @@
 // The framebuffer bitmap: sizes, the clear colour's way into memory, and
 // the row order of the read-back.
+#include "tests/support/NeedsDisplay.h"
 #include "tests/support/OffscreenCanvas.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +8,7 @@
 TEST(LICE_GL_SysBitmapTest, ClearAndReadBackKeepThePixelAndFlipRows)
 {
   OffscreenCanvas canvas(16, 8);
-  if (!canvas.IsValid())
-    GTEST_SKIP() << "no OpenGL 2 context with framebuffers here";
+  ASSERT_HAS_GL(canvas.IsValid());
   LICE_GL_SysBitmap* bitmap = canvas.Bitmap();
   EXPECT_EQ(bitmap->getWidth(), 16);
   EXPECT_EQ(bitmap->getHeight(), 8);
@@ -34,8 +34,7 @@ TEST(LICE_GL_SysBitmapTest, ClearAndReadBackKeepThePixelAndFlipRows)
 TEST(LICE_GL_SysBitmapTest, ResizeRemakesTheFramebuffer)
 {
   OffscreenCanvas canvas(16, 8);
-  if (!canvas.IsValid())
-    GTEST_SKIP() << "no OpenGL 2 context with framebuffers here";
+  ASSERT_HAS_GL(canvas.IsValid());
   LICE_GL_SysBitmap* bitmap = canvas.Bitmap();
   EXPECT_TRUE(bitmap->resize(5, 3));
   EXPECT_TRUE(bitmap->IsValid());

@@ -7,6 +7,7 @@
 #include "nanovg.h"
 #include "nanovg_gl.h"
 
+#include "tests/support/NeedsDisplay.h"
 #include "tests/support/OffscreenCanvas.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,6 @@
 
 namespace
 {
-#define SKIP_WITHOUT_GL(canvas)                                   \
-  if (!(canvas).IsValid())                                        \
-  GTEST_SKIP() << "no OpenGL 2 context with framebuffers here"
-
 void ExpectRGBA(const std::array<int, 4>& got, int r, int g, int b, int a, int tolerance = 1)
 {
   EXPECT_NEAR(got[0], r, tolerance);
@@ -81,7 +78,7 @@ void FillLWithImage(NVGcontext* vg, float x, float y, float size, int image)
 TEST(NanoVGExtTest, QuadFillsWithTheFillColourOrTheGivenImage)
 {
   OffscreenCanvas canvas(64, 64);
-  SKIP_WITHOUT_GL(canvas);
+  ASSERT_HAS_GL(canvas.IsValid());
   const int white = MakeImage(canvas.Vg(), 255, 255, 255, 255);
   const int red = MakeImage(canvas.Vg(), 255, 0, 0, 255);
   canvas.Frame([&](NVGcontext* vg) {
@@ -104,7 +101,7 @@ TEST(NanoVGExtTest, QuadFillsWithTheFillColourOrTheGivenImage)
 TEST(NanoVGExtTest, QuadFollowsTheTransformAndTheGlobalAlpha)
 {
   OffscreenCanvas canvas(64, 64);
-  SKIP_WITHOUT_GL(canvas);
+  ASSERT_HAS_GL(canvas.IsValid());
   const int white = MakeImage(canvas.Vg(), 255, 255, 255, 255);
   canvas.Frame([&](NVGcontext* vg) {
     nvgTranslate(vg, 30, 0);
@@ -122,7 +119,7 @@ TEST(NanoVGExtTest, QuadFollowsTheTransformAndTheGlobalAlpha)
 TEST(NanoVGExtTest, ConvexFillsHaveAnAntiAliasedFringeByDefault)
 {
   OffscreenCanvas fringed(64, 32, NVG_ANTIALIAS);
-  SKIP_WITHOUT_GL(fringed);
+  ASSERT_HAS_GL(fringed.IsValid());
   auto draw = [](NVGcontext* vg) {
     nvgFillColor(vg, nvgRGBA(255, 255, 255, 255));
     nvgBeginPath(vg);
@@ -142,7 +139,7 @@ TEST(NanoVGExtTest, ConvexFillsHaveAnAntiAliasedFringeByDefault)
 TEST(NanoVGExtTest, NoConvexFringeKeepsEdgesHard)
 {
   OffscreenCanvas hard(64, 32, NVG_ANTIALIAS | NVG_NO_CONVEX_FRINGE);
-  SKIP_WITHOUT_GL(hard);
+  ASSERT_HAS_GL(hard.IsValid());
   hard.Frame([](NVGcontext* vg) {
     nvgFillColor(vg, nvgRGBA(255, 255, 255, 255));
     nvgBeginPath(vg);
@@ -168,7 +165,7 @@ TEST(NanoVGExtTest, NoConvexFringeKeepsEdgesHard)
 TEST(NanoVGExtTest, ColormapRecoloursConvexFillsOnly)
 {
   OffscreenCanvas canvas(96, 64, NVG_ANTIALIAS | NVG_STENCIL_STROKES | NVG_NO_CONVEX_FRINGE);
-  SKIP_WITHOUT_GL(canvas);
+  ASSERT_HAS_GL(canvas.IsValid());
   const int colormap = MakeRampColormap(canvas.Vg());
   const int half = MakeFloatImage(canvas.Vg(), 0.5f);
   ASSERT_GT(colormap, 0);
@@ -192,7 +189,7 @@ TEST(NanoVGExtTest, ColormapRecoloursConvexFillsOnly)
 TEST(NanoVGExtTest, ColormapBelongsToTheSavedState)
 {
   OffscreenCanvas canvas(32, 32);
-  SKIP_WITHOUT_GL(canvas);
+  ASSERT_HAS_GL(canvas.IsValid());
   NVGcontext* vg = canvas.Vg();
   nvgBeginFrame(vg, 32, 32, 1.0f);
   EXPECT_EQ(nvgGetColormap(vg), 0);
@@ -217,7 +214,7 @@ TEST(NanoVGExtTest, ColormapBelongsToTheSavedState)
 TEST(NanoVGExtTest, FloatImagesHoldAndUpdateFloats)
 {
   OffscreenCanvas canvas(32, 32);
-  SKIP_WITHOUT_GL(canvas);
+  ASSERT_HAS_GL(canvas.IsValid());
   const int image = MakeFloatImage(canvas.Vg(), 0.25f);
   int w = 0, h = 0;
   nvgImageSize(canvas.Vg(), image, &w, &h);
@@ -235,7 +232,7 @@ TEST(NanoVGExtTest, FloatImagesHoldAndUpdateFloats)
 TEST(NanoVGExtTest, PlainRendererIgnoresTheColormapCalls)
 {
   OffscreenCanvas canvas(32, 32);
-  SKIP_WITHOUT_GL(canvas);
+  ASSERT_HAS_GL(canvas.IsValid());
   NVGcontext* plain = nvgCreateGL2(NVG_ANTIALIAS);
   ASSERT_NE(plain, nullptr);
   nvgBeginFrame(plain, 32, 32, 1.0f);

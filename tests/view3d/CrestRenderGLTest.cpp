@@ -3,6 +3,7 @@
 #include "view3d/CrestRender.h"
 
 #include "graph/GraphControl10.h"
+#include "tests/support/NeedsDisplay.h"
 #include "view3d/LinesRender.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +32,7 @@ protected:
     // (EAGAIN); another try tells that apart from having no display.
     for (int attempt = 0; attempt < 3 && !(graph && graph->HasRenderer()); attempt++)
       graph = std::make_unique<GraphControl10>(nullptr, nullptr, IRECT(0, 0, kW, kH), 7, 0, 512, "");
-    if (!graph->HasRenderer())
-      GTEST_SKIP() << "no GL context";
+    ASSERT_HAS_GL(graph->HasRenderer());
     graph->SetBackgroundColor(0, 0, 0, 255);
     view = std::make_unique<CrestRender>(nullptr, graph.get(), kRate);
     lines = view->GetLines();
