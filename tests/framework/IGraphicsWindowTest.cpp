@@ -4,6 +4,7 @@
 #include "framework/IGraphics.h"
 #include "framework/IGraphicsWindow.h"
 #include "framework/IKeyCodes.h"
+#include "framework/PlugDescription.h"
 #include "plugin/Crest.h"
 #include "tests/framework/EditorTestPlug.h"
 #include "tests/support/NeedsDisplay.h"
@@ -122,9 +123,18 @@ TEST(IGraphicsWindow, OpensInsideTheHostWindowAndShowsTheSurface)
   plug.AttachGraphics(g);
   g->AttachControl(new Recorder(&plug, IRECT(0, 0, 60, 80), IColor(255, 255, 0, 0)));
   g->AttachControl(new Recorder(&plug, IRECT(60, 0, 120, 80), IColor(255, 0, 0, 255)));
+  PlugDescription desc = GetPlugDescription();
+  desc.windowClass = "Described-Editor";
+  g->Describe(desc);
   ASSERT_TRUE(g->OpenWindow(host.window));
   ASSERT_NE(g->GetWindow(), 0u);
   EXPECT_TRUE(g->OpenWindow(host.window)); // once is enough
+
+  XClassHint hint{};
+  ASSERT_NE(XGetClassHint(host.display, static_cast<Window>(g->GetWindow()), &hint), 0);
+  EXPECT_STREQ(hint.res_class, "Described-Editor");
+  XFree(hint.res_name);
+  XFree(hint.res_class);
 
   Window root, parent, *children = nullptr;
   unsigned n = 0;
