@@ -8,7 +8,7 @@ packages=(
   libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libsndfile1-dev nlohmann-json3-dev libcli11-dev
   libgtest-dev libbenchmark-dev libfftw3-dev
-  xvfb xauth
+  xvfb xauth x11-utils
   lv2-dev sordi lilv-utils liblilv-dev
   jalv jackd2 sndfile-tools netpbm x11-apps
   lsp-plugins-lv2 x42-plugins
