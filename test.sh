@@ -3,8 +3,9 @@
 # virtual X display, so that the GL tests run too).
 #
 # With CI=true, warnings are errors, the virtual display is checked before
-# the suite, and the suite runs once more in build-asan/ under AddressSanitizer
-# (leaks included) and UndefinedBehaviorSanitizer, any finding failing it.
+# the suite, clang-tidy and the formatting are checked, and the suite runs
+# once more in build-asan/ under AddressSanitizer (leaks included) and
+# UndefinedBehaviorSanitizer, any finding failing it.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -37,6 +38,8 @@ fi
 step suite suite build
 
 if $ci; then
+  step tidy scripts/tidy.sh
+  step format scripts/format.sh --check
   step "asan build" scripts/build.sh build-asan -DCREST_SANITIZE=address,undefined
   export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   step "asan suite" suite build-asan

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config clang-tidy clang-format
   dpf-source libglew-dev libglu1-mesa-dev libgl-dev libx11-dev libxext-dev libgl1-mesa-dri
   libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libsndfile1-dev nlohmann-json3-dev libcli11-dev
