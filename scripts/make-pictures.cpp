@@ -240,6 +240,8 @@ Canvas Background()
   return c;
 }
 
+// The pictures are drawn one shape a line, laid out by hand.
+// clang-format off
 Canvas KnobFrame(double value)
 {
   Canvas c(40, 40);
@@ -410,6 +412,7 @@ Canvas GraphShadows()
       c.At(x, y) = {0, 0, 0, 0.5 * (1.0 - y / 8.0)};
   return c;
 }
+// clang-format on
 } // namespace
 
 int main(int argc, char** argv)
