@@ -38,9 +38,8 @@ public:
       auto base = mTimes.find(group + ":baseline");
       if (base == mTimes.end() || base->second <= 0.0)
         continue;
-      std::printf("  %-40s %8.3f x baseline  (%.3f %s vs %.3f %s)\n", name.c_str(),
-                  time / base->second, time, mUnits[name].c_str(), base->second,
-                  mUnits[base->first].c_str());
+      std::printf("  %-40s %8.3f x baseline  (%.3f %s vs %.3f %s)\n", name.c_str(), time / base->second, time,
+                  mUnits[name].c_str(), base->second, mUnits[base->first].c_str());
     }
   }
 

@@ -46,9 +46,8 @@ void ChainBaseline(benchmark::State& state)
     benchmark::DoNotOptimize(magns.Get());
     pos += kBlock;
   }
-  state.counters["realtime_x"] =
-    benchmark::Counter(static_cast<double>(kBlock) / 44100.0 * static_cast<double>(state.iterations()),
-                       benchmark::Counter::kIsRate);
+  state.counters["realtime_x"] = benchmark::Counter(
+    static_cast<double>(kBlock) / 44100.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void ChainCrest(benchmark::State& state)
@@ -71,9 +70,8 @@ void ChainCrest(benchmark::State& state)
     benchmark::DoNotOptimize(outL.data());
     pos = (pos + kBlock) & (left.size() - 1);
   }
-  state.counters["realtime_x"] =
-    benchmark::Counter(static_cast<double>(kBlock) / 44100.0 * static_cast<double>(state.iterations()),
-                       benchmark::Counter::kIsRate);
+  state.counters["realtime_x"] = benchmark::Counter(
+    static_cast<double>(kBlock) / 44100.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   factory->destroy(effect);
 }
 } // namespace

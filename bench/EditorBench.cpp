@@ -110,8 +110,8 @@ void IdleTick(benchmark::State& state)
     g->OnIdle();
     ++ticks;
   }
-  state.counters["redraws_per_tick"] =
-    benchmark::Counter(static_cast<double>(g->GetNumRedraws() - redrawsBefore) / static_cast<double>(ticks));
+  state.counters["redraws_per_tick"] = benchmark::Counter(static_cast<double>(g->GetNumRedraws() - redrawsBefore) /
+                                                          static_cast<double>(ticks));
   state.counters["gl_frames_per_tick"] = benchmark::Counter(
     static_cast<double>((crest->GetGraph() ? crest->GetGraph()->GetNumRenderedFrames() : 0) - framesBefore) /
     static_cast<double>(ticks));

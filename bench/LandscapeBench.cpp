@@ -100,12 +100,30 @@ void LandscapeSubject(benchmark::State& state, Path path, int mode)
 } // namespace
 
 BENCHMARK(LandscapeBaseline)->Name("Landscape800x410:baseline")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, a, Path::Original, 0)->Name("Landscape800x410:subject_freq_original")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, b, Path::OriginalNoStencil, 0)->Name("Landscape800x410:subject_freq_nostencil")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, c, Path::Graph, 0)->Name("Landscape800x410:subject_freq_graph")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, d, Path::Original, 1)->Name("Landscape800x410:subject_time_original")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, e, Path::OriginalNoStencil, 1)->Name("Landscape800x410:subject_time_nostencil")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, f, Path::Graph, 1)->Name("Landscape800x410:subject_time_graph")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, g, Path::Original, 2)->Name("Landscape800x410:subject_points_original")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, h, Path::OriginalNoStencil, 2)->Name("Landscape800x410:subject_points_nostencil")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, i, Path::Graph, 2)->Name("Landscape800x410:subject_points_graph")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, a, Path::Original, 0)
+  ->Name("Landscape800x410:subject_freq_original")
+  ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, b, Path::OriginalNoStencil, 0)
+  ->Name("Landscape800x410:subject_freq_nostencil")
+  ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, c, Path::Graph, 0)
+  ->Name("Landscape800x410:subject_freq_graph")
+  ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, d, Path::Original, 1)
+  ->Name("Landscape800x410:subject_time_original")
+  ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, e, Path::OriginalNoStencil, 1)
+  ->Name("Landscape800x410:subject_time_nostencil")
+  ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, f, Path::Graph, 1)
+  ->Name("Landscape800x410:subject_time_graph")
+  ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, g, Path::Original, 2)
+  ->Name("Landscape800x410:subject_points_original")
+  ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, h, Path::OriginalNoStencil, 2)
+  ->Name("Landscape800x410:subject_points_nostencil")
+  ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LandscapeSubject, i, Path::Graph, 2)
+  ->Name("Landscape800x410:subject_points_graph")
+  ->Unit(benchmark::kMillisecond);

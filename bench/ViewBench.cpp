@@ -101,8 +101,7 @@ struct FrameSetup
   std::vector<uint8_t> pixels;
 
   explicit FrameSetup(bool withView)
-    : graph(std::make_unique<GraphControl10>(nullptr, nullptr, IRECT(0, 0, kGraphW, kGraphH), 7, 0,
-                                             512, "")),
+    : graph(std::make_unique<GraphControl10>(nullptr, nullptr, IRECT(0, 0, kGraphW, kGraphH), 7, 0, 512, "")),
       pixels(static_cast<size_t>(kGraphW) * kGraphH * 4)
   {
     graph->SetBackgroundColor(0, 0, 0, 255);

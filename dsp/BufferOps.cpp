@@ -68,7 +68,4 @@ void BufferOps::Magnitudes(const WDL_TypedBuf<FftComplex>& spectrum, WDL_TypedBu
     m[k] = std::sqrt(c[k].re * c[k].re + c[k].im * c[k].im);
 }
 
-void BufferOps::KeepFirstHalf(WDL_TypedBuf<FftComplex>* spectrum)
-{
-  spectrum->Resize(spectrum->GetSize() / 2);
-}
+void BufferOps::KeepFirstHalf(WDL_TypedBuf<FftComplex>* spectrum) { spectrum->Resize(spectrum->GetSize() / 2); }

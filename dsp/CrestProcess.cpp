@@ -21,10 +21,7 @@ void CrestProcess::Reset(int overlapping, int oversampling, double sampleRate)
   ReserveForFrames();
 }
 
-void CrestProcess::Reset()
-{
-  Reset(static_cast<int>(mOverlapping), static_cast<int>(mOversampling), mSampleRate);
-}
+void CrestProcess::Reset() { Reset(static_cast<int>(mOverlapping), static_cast<int>(mOversampling), mSampleRate); }
 
 void CrestProcess::ReserveForFrames()
 {

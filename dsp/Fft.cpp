@@ -188,23 +188,24 @@ bool TransformSmall(FftComplex* data, int bits, bool inverse)
 {
   switch (bits)
   {
-  case 1: Transform2(data); return true;
-  case 2: Transform4(data, inverse); return true;
-  case 3: Transform8(data, inverse); return true;
-  default: return false;
+    case 1:
+      Transform2(data);
+      return true;
+    case 2:
+      Transform4(data, inverse);
+      return true;
+    case 3:
+      Transform8(data, inverse);
+      return true;
+    default:
+      return false;
   }
 }
 } // namespace
 
-void Fft::Init()
-{
-  std::call_once(gTablesOnce, BuildTables);
-}
+void Fft::Init() { std::call_once(gTablesOnce, BuildTables); }
 
-bool Fft::IsSupportedSize(int n)
-{
-  return n >= kMinSize && n <= kMaxSize && (n & (n - 1)) == 0;
-}
+bool Fft::IsSupportedSize(int n) { return n >= kMinSize && n <= kMaxSize && (n & (n - 1)) == 0; }
 
 void Fft::Transform(FftComplex* data, int n, Direction direction)
 {
@@ -283,7 +284,4 @@ void Fft::ToNaturalOrder(const FftComplex* module, FftComplex* natural, int n)
   CopyBitReversed(module, natural, n);
 }
 
-void Fft::ToModuleOrder(const FftComplex* natural, FftComplex* module, int n)
-{
-  CopyBitReversed(natural, module, n);
-}
+void Fft::ToModuleOrder(const FftComplex* natural, FftComplex* module, int n) { CopyBitReversed(natural, module, n); }

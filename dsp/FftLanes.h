@@ -104,8 +104,8 @@ CREST_FFT_INLINE V Load(const double* p)
 
 CREST_FFT_INLINE V2 LoadValue(const FftComplex* p) { return Load<V2>(&p->re); }
 CREST_FFT_INLINE void StoreValue(FftComplex* p, V2 v) { St(&p->re, v); }
-CREST_FFT_INLINE V2 MulNegI(V2 a) { return NegateLane1(Swap(a)); }  // [im, -re]
-CREST_FFT_INLINE V2 MulPosI(V2 a) { return NegateLane0(Swap(a)); }  // [-im, re]
+CREST_FFT_INLINE V2 MulNegI(V2 a) { return NegateLane1(Swap(a)); } // [im, -re]
+CREST_FFT_INLINE V2 MulPosI(V2 a) { return NegateLane0(Swap(a)); } // [-im, re]
 CREST_FFT_INLINE V2 Scale(V2 a, double s) { return a * Splat(s, static_cast<V2*>(nullptr)); }
 
 // ---- W complex values in split form ------------------------------------------
@@ -195,15 +195,15 @@ CREST_FFT_INLINE void Join(const C<V2>& c, V2& a, V2& b)
 #ifdef CREST_FFT_WIDE
 CREST_FFT_INLINE C<V4> Split(const V4& a, const V4& b)
 {
-  const V4 t0 = LowHalves(a, b);   // r0 i0 r2 i2
-  const V4 t1 = HighHalves(a, b);  // r1 i1 r3 i3
+  const V4 t0 = LowHalves(a, b);  // r0 i0 r2 i2
+  const V4 t1 = HighHalves(a, b); // r1 i1 r3 i3
   return {Lo(t0, t1), Hi(t0, t1)};
 }
 
 CREST_FFT_INLINE void Join(const C<V4>& c, V4& a, V4& b)
 {
-  const V4 t0 = Lo(c.re, c.im);  // r0 i0 r2 i2
-  const V4 t1 = Hi(c.re, c.im);  // r1 i1 r3 i3
+  const V4 t0 = Lo(c.re, c.im); // r0 i0 r2 i2
+  const V4 t1 = Hi(c.re, c.im); // r1 i1 r3 i3
   a = LowHalves(t0, t1);
   b = HighHalves(t0, t1);
 }

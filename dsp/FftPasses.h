@@ -79,10 +79,10 @@ CREST_FFT_INLINE void Kernel8DifValues(V2& v0, V2& v1, V2& v2, V2& v3, V2& v4, V
   const V2 a3 = v3 + v7;
   const V2 b0 = v0 - v4;
   const V2 t1 = v1 - v5;
-  const V2 b1 = Scale(t1 + MulNegI(t1), kSqrtHalf);  // * e^(-i pi/4)
+  const V2 b1 = Scale(t1 + MulNegI(t1), kSqrtHalf); // * e^(-i pi/4)
   const V2 b2 = MulNegI(v2 - v6);
   const V2 t3 = v3 - v7;
-  const V2 b3 = Scale(MulNegI(t3) - t3, kSqrtHalf);  // * e^(-3i pi/4)
+  const V2 b3 = Scale(MulNegI(t3) - t3, kSqrtHalf); // * e^(-3i pi/4)
 
   const V2 c0 = a0 + a2;
   const V2 c2 = a0 - a2;
@@ -123,8 +123,8 @@ CREST_FFT_INLINE void Kernel8DitValues(V2& v0, V2& v1, V2& v2, V2& v3, V2& v4, V
   const V2 f2 = MulPosI(d0 - d2);
   const V2 t1 = d1 + d3;
   const V2 t3 = d1 - d3;
-  const V2 f1 = Scale(t1 + MulPosI(t1), kSqrtHalf);  // * e^(i pi/4)
-  const V2 f3 = Scale(MulPosI(t3) - t3, kSqrtHalf);  // * e^(3i pi/4)
+  const V2 f1 = Scale(t1 + MulPosI(t1), kSqrtHalf); // * e^(i pi/4)
+  const V2 f3 = Scale(MulPosI(t3) - t3, kSqrtHalf); // * e^(3i pi/4)
 
   v0 = e0 + f0;
   v4 = e0 - f0;
@@ -231,9 +231,9 @@ CREST_FFT_INLINE void Radix4Dit(FftComplex* x, int n, int len, const double* w)
       const C<V> scd = Add(c, d);
       const C<V> dcd = Sub(c, d);
       StoreC<V, kInterleavedOut>(p, Add(s0b, scd));
-      StoreC<V, kInterleavedOut>(p + q, SubNegI(d0b, dcd));  // + i (c - d)
+      StoreC<V, kInterleavedOut>(p + q, SubNegI(d0b, dcd)); // + i (c - d)
       StoreC<V, kInterleavedOut>(p + 2 * q, Sub(s0b, scd));
-      StoreC<V, kInterleavedOut>(p + 3 * q, AddNegI(d0b, dcd));  // - i (c - d)
+      StoreC<V, kInterleavedOut>(p + 3 * q, AddNegI(d0b, dcd)); // - i (c - d)
     }
   }
 }

@@ -5,9 +5,8 @@
 
 void FftProcessObj14::Init() { Fft::Init(); }
 
-FftProcessObj14::FftProcessObj14(const std::vector<ProcessObj*>& processObjs, int numChannels,
-                                 int numScInputs, int bufferSize, int overlapping, int oversampling,
-                                 double sampleRate)
+FftProcessObj14::FftProcessObj14(const std::vector<ProcessObj*>& processObjs, int numChannels, int numScInputs,
+                                 int bufferSize, int overlapping, int oversampling, double sampleRate)
   : mBufferSize(bufferSize), mFrame{overlapping, oversampling, sampleRate}
 {
   if (numChannels < 0)
@@ -158,7 +157,8 @@ bool FftProcessObj14::GetOutputSamples(std::vector<WDL_TypedBuf<double>>* output
   const int mainChannels = static_cast<int>(mChannels.size()) - mNumScInputs;
   for (int i = 0; i < mainChannels && i < static_cast<int>(outputs->size()); ++i)
   {
-    const bool taken = mChannels[static_cast<size_t>(i)]->GetOutputSamples(numSamples, &(*outputs)[static_cast<size_t>(i)]);
+    const bool taken = mChannels[static_cast<size_t>(i)]->GetOutputSamples(numSamples,
+                                                                           &(*outputs)[static_cast<size_t>(i)]);
     ok = ok && taken;
   }
   return ok;

@@ -32,8 +32,8 @@ public:
   // processObjs[i] serves channel i (missing entries: none); side-chain
   // channels follow the numChannels main ones. The processing objects are
   // not owned.
-  FftProcessObj14(const std::vector<ProcessObj*>& processObjs, int numChannels, int numScInputs,
-                  int bufferSize, int overlapping, int oversampling, double sampleRate);
+  FftProcessObj14(const std::vector<ProcessObj*>& processObjs, int numChannels, int numScInputs, int bufferSize,
+                  int overlapping, int oversampling, double sampleRate);
   virtual ~FftProcessObj14();
 
   // Takes each setting that is valid (greater than 0), then calls Reset().
@@ -60,8 +60,7 @@ public:
   // still delayed, with the outputs zeroed. Does not allocate once the
   // buffers have reached their working size.
   virtual bool Process(const std::vector<WDL_TypedBuf<double>>& inputs,
-                       const std::vector<WDL_TypedBuf<double>>& scInputs,
-                       std::vector<WDL_TypedBuf<double>>* outputs);
+                       const std::vector<WDL_TypedBuf<double>>& scInputs, std::vector<WDL_TypedBuf<double>>* outputs);
 
   // Input i to channel i, side-chain input i to side-chain channel i.
   virtual void AddSamples(const std::vector<WDL_TypedBuf<double>>& inputs,

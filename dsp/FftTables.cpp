@@ -34,14 +34,38 @@ void Exp(long m, long len, double* re, double* im)
   double y = 0.0;
   switch (oct)
   {
-  case 0: x = c; y = s; break;
-  case 1: x = sq; y = cq; break;
-  case 2: x = -s; y = c; break;
-  case 3: x = -cq; y = sq; break;
-  case 4: x = -c; y = -s; break;
-  case 5: x = -sq; y = -cq; break;
-  case 6: x = s; y = -c; break;
-  default: x = cq; y = -sq; break;
+    case 0:
+      x = c;
+      y = s;
+      break;
+    case 1:
+      x = sq;
+      y = cq;
+      break;
+    case 2:
+      x = -s;
+      y = c;
+      break;
+    case 3:
+      x = -cq;
+      y = sq;
+      break;
+    case 4:
+      x = -c;
+      y = -s;
+      break;
+    case 5:
+      x = -sq;
+      y = -cq;
+      break;
+    case 6:
+      x = s;
+      y = -c;
+      break;
+    default:
+      x = cq;
+      y = -sq;
+      break;
   }
   *re = x;
   *im = -y;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-void FftTransform::Forward(const WDL_TypedBuf<double>& frame, int oversampling,
-                           WDL_TypedBuf<FftComplex>* spectrum, WDL_TypedBuf<FftComplex>* scratch)
+void FftTransform::Forward(const WDL_TypedBuf<double>& frame, int oversampling, WDL_TypedBuf<FftComplex>* spectrum,
+                           WDL_TypedBuf<FftComplex>* scratch)
 {
   const int m = frame.GetSize();
   spectrum->Resize(m);
@@ -26,8 +26,8 @@ void FftTransform::Forward(const WDL_TypedBuf<double>& frame, int oversampling,
   Fft::ToNaturalOrder(s, spectrum->Get(), m);
 }
 
-void FftTransform::Inverse(const WDL_TypedBuf<FftComplex>& spectrum, int oversampling,
-                           WDL_TypedBuf<double>* result, WDL_TypedBuf<FftComplex>* scratch)
+void FftTransform::Inverse(const WDL_TypedBuf<FftComplex>& spectrum, int oversampling, WDL_TypedBuf<double>* result,
+                           WDL_TypedBuf<FftComplex>* scratch)
 {
   const int m = spectrum.GetSize();
   scratch->Resize(m);

@@ -14,10 +14,10 @@ public:
   // frame (every |x| <= 1e-16) gives M zero bins without transforming.
   // scratch is the caller's, so that no call allocates once it is sized; it
   // must not be the spectrum.
-  static void Forward(const WDL_TypedBuf<double>& frame, int oversampling,
-                      WDL_TypedBuf<FftComplex>* spectrum, WDL_TypedBuf<FftComplex>* scratch);
+  static void Forward(const WDL_TypedBuf<double>& frame, int oversampling, WDL_TypedBuf<FftComplex>* spectrum,
+                      WDL_TypedBuf<FftComplex>* scratch);
 
   // result = Re(inverse DFT(spectrum)) / os, M = spectrum length values.
-  static void Inverse(const WDL_TypedBuf<FftComplex>& spectrum, int oversampling,
-                      WDL_TypedBuf<double>* result, WDL_TypedBuf<FftComplex>* scratch);
+  static void Inverse(const WDL_TypedBuf<FftComplex>& spectrum, int oversampling, WDL_TypedBuf<double>* result,
+                      WDL_TypedBuf<FftComplex>* scratch);
 };

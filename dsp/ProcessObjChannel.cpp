@@ -24,8 +24,8 @@ void ProcessObjChannel::Reset()
 {
   // At least one sample, so that every cycle of the frame loop ends.
   mShift = std::max(mBufferSize / mFrame.overlapping, 1);
-  Window::MakeWindows(mBufferSize, mFrame.overlapping, mAnalysisWindowType, mSynthesisWindowType,
-                      &mAnalysisWindow, &mSynthesisWindow);
+  Window::MakeWindows(mBufferSize, mFrame.overlapping, mAnalysisWindowType, mSynthesisWindowType, &mAnalysisWindow,
+                      &mSynthesisWindow);
 
   const int fftSize = mBufferSize * mFrame.oversampling;
   mInputSamples.Clear();
@@ -75,8 +75,8 @@ void ProcessObjChannel::RebuildWindowsIfDirty()
 {
   if (!mWindowsDirty)
     return;
-  Window::MakeWindows(mBufferSize, mFrame.overlapping, mAnalysisWindowType, mSynthesisWindowType,
-                      &mAnalysisWindow, &mSynthesisWindow);
+  Window::MakeWindows(mBufferSize, mFrame.overlapping, mAnalysisWindowType, mSynthesisWindowType, &mAnalysisWindow,
+                      &mSynthesisWindow);
   mWindowsDirty = false;
 }
 

@@ -88,8 +88,8 @@ void Window::Normalise(WDL_TypedBuf<double>* window, int overlapping)
   DivideByCola(window, ComputeCola(*window, overlapping));
 }
 
-void Window::MakeWindows(int n, int overlapping, int analysisType, int synthesisType,
-                         WDL_TypedBuf<double>* analysis, WDL_TypedBuf<double>* synthesis)
+void Window::MakeWindows(int n, int overlapping, int analysisType, int synthesisType, WDL_TypedBuf<double>* analysis,
+                         WDL_TypedBuf<double>* synthesis)
 {
   double power = 1.0;
   if (analysisType == kWindowHannOverlapPower || synthesisType == kWindowHannOverlapPower)

@@ -37,8 +37,8 @@ public:
   // Both windows of a channel for the given types (WindowType codes; other
   // codes give rectangular windows and no normalisation), normalised so that
   // analysis times synthesis overlap-adds to 1 where the pair allows it.
-  static void MakeWindows(int n, int overlapping, int analysisType, int synthesisType,
-                          WDL_TypedBuf<double>* analysis, WDL_TypedBuf<double>* synthesis);
+  static void MakeWindows(int n, int overlapping, int analysisType, int synthesisType, WDL_TypedBuf<double>* analysis,
+                          WDL_TypedBuf<double>* synthesis);
 
   static constexpr double kColaTolerance = 0.001;
   static constexpr double kNoCola = -1.0;

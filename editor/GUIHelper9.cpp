@@ -17,7 +17,6 @@
 #include <cstring>
 #include <string>
 
-
 const IColor GUIHelper9::kValueCaptionColor(255, 240, 240, 255);
 
 GUIHelper9::GUIHelper9()

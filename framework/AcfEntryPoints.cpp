@@ -161,10 +161,11 @@ AcfResult EditorSnapshot(AcfEffect* e, int32_t graphOnly, uint8_t* rgba, int32_t
 }
 
 const AcfEffectFactory kEffectFactory = {
-  Create,         Destroy,        Initialize,         NumParameters, ParameterInfo, GetParameter,
-  ParameterDisplay, UpdateParameter, Render,          NumChunks,     ChunkIdByIndex, ChunkSize,
-  GetChunk,       SetChunk,       CompareActiveChunk, ChangeCounter, EditorSize,    EditorOpen,
-  EditorClose,    EditorIdle,     EditorSnapshot,
+  Create,         Destroy,          Initialize,      NumParameters, ParameterInfo,
+  GetParameter,   ParameterDisplay, UpdateParameter, Render,        NumChunks,
+  ChunkIdByIndex, ChunkSize,        GetChunk,        SetChunk,      CompareActiveChunk,
+  ChangeCounter,  EditorSize,       EditorOpen,      EditorClose,   EditorIdle,
+  EditorSnapshot,
 };
 } // namespace
 

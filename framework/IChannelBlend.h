@@ -5,8 +5,8 @@ struct IChannelBlend
 {
   enum EBlendMethod
   {
-    kBlendNone = 0,     // copy using the picture's alpha
-    kBlendClobber = 1,  // plain copy
+    kBlendNone = 0,    // copy using the picture's alpha
+    kBlendClobber = 1, // plain copy
     kBlendAdd = 2,
     kBlendColorDodge = 3,
     kBlendMultiply = 4,

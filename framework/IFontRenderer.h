@@ -27,8 +27,8 @@ public:
 
   // Draws UTF-8 text; drawn (optional) receives the line's box. False when
   // nothing was drawn (empty text, no font).
-  bool DrawText(LICE_IBitmap* dest, const IText& text, const char* str, const IRECT& rect,
-                const IRECT* clip, IRECT* drawn);
+  bool DrawText(LICE_IBitmap* dest, const IText& text, const char* str, const IRECT& rect, const IRECT* clip,
+                IRECT* drawn);
   // The box the line would cover, without drawing.
   bool MeasureText(const IText& text, const char* str, const IRECT& rect, IRECT* box);
 

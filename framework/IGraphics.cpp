@@ -4,20 +4,19 @@
 #include "framework/IFontRenderer.h"
 #include "framework/IGraphicsWindow.h"
 #include "framework/IPlugBase.h"
-#include "framework/PlugDescription.h"
 #include "framework/IRectOps.h"
 #include "framework/IResources.h"
 #include "framework/ITextEntry.h"
 #include "framework/LICE_MemBitmap.h"
 #include "framework/LICE_SysBitmap.h"
+#include "framework/PlugDescription.h"
 
 #include <algorithm>
 
 using namespace IRectOps;
 
 IGraphics::IGraphics(IPlugBase* plug, int w, int h, int fps)
-  : mPlug(plug), mWidth(w), mHeight(h), mFPS(fps),
-    mFonts(new IFontRenderer)
+  : mPlug(plug), mWidth(w), mHeight(h), mFPS(fps), mFonts(new IFontRenderer)
 {
   mNumParams = plug ? plug->NParams() : 0;
   mParamPending = std::make_unique<std::atomic<bool>[]>(static_cast<size_t>(mNumParams));

@@ -212,7 +212,8 @@ bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int srcX, int srcY, con
   const IChannelBlend::EBlendMethod mode = blend ? blend->mMethod : IChannelBlend::kBlendNone;
   const float weight = blend ? blend->mWeight : 1.0f;
   AddPainted(*dest);
-  LICE_Blit(mDrawBitmap.get(), bitmap->mData, dest->L, dest->T, srcX, srcY, dest->W(), dest->H(), weight, mode, &mClip);
+  LICE_Blit(mDrawBitmap.get(), bitmap->mData, dest->L, dest->T, srcX, srcY, dest->W(), dest->H(), weight, mode,
+            &mClip);
   return true;
 }
 

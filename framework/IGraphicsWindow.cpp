@@ -40,12 +40,18 @@ int FrameworkKeyCode(uint32_t key)
     return kKeyDigit0 + static_cast<int>(key - '0');
   switch (key)
   {
-    case ' ': return kKeySpace;
-    case PUGL_KEY_UP: return kKeyUpArrow;
-    case PUGL_KEY_DOWN: return kKeyDownArrow;
-    case PUGL_KEY_LEFT: return kKeyLeftArrow;
-    case PUGL_KEY_RIGHT: return kKeyRightArrow;
-    default: return kKeyNone;
+    case ' ':
+      return kKeySpace;
+    case PUGL_KEY_UP:
+      return kKeyUpArrow;
+    case PUGL_KEY_DOWN:
+      return kKeyDownArrow;
+    case PUGL_KEY_LEFT:
+      return kKeyLeftArrow;
+    case PUGL_KEY_RIGHT:
+      return kKeyRightArrow;
+    default:
+      return kKeyNone;
   }
 }
 

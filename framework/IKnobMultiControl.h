@@ -9,8 +9,8 @@
 class IKnobMultiControl : public IKnobControl
 {
 public:
-  IKnobMultiControl(IPlugBase* plug, int x, int y, int paramIdx, IBitmap* bitmap,
-                    EDirection direction = kVertical, double gearing = 4.0);
+  IKnobMultiControl(IPlugBase* plug, int x, int y, int paramIdx, IBitmap* bitmap, EDirection direction = kVertical,
+                    double gearing = 4.0);
 
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
   void OnMouseWheel(int x, int y, IMouseMod* mod, double d) override;

@@ -7,22 +7,18 @@
 
 namespace
 {
-void CopyName(char* dst, const char* src)
-{
-  std::snprintf(dst, 32, "%s", src ? src : "");
-}
+void CopyName(char* dst, const char* src) { std::snprintf(dst, 32, "%s", src ? src : ""); }
 } // namespace
 
-void IParam::InitInt(const char* name, int defaultVal, int minVal, int maxVal, const char* label,
-                     const char* group)
+void IParam::InitInt(const char* name, int defaultVal, int minVal, int maxVal, const char* label, const char* group)
 {
   if (mType == kTypeNone)
     mType = kTypeInt;
   InitDouble(name, defaultVal, minVal, maxVal, 1.0, label, group, 1.0);
 }
 
-void IParam::InitDouble(const char* name, double defaultVal, double minVal, double maxVal,
-                        double step, const char* label, const char* group, double shape)
+void IParam::InitDouble(const char* name, double defaultVal, double minVal, double maxVal, double step,
+                        const char* label, const char* group, double shape)
 {
   if (mType == kTypeNone)
     mType = kTypeDouble;
@@ -38,8 +34,7 @@ void IParam::InitDouble(const char* name, double defaultVal, double minVal, doub
 
   // Display decimals: how often step is multiplied by 10 until it is whole.
   mDecimals = 0;
-  for (double s = step; mDecimals < 6 && std::fabs(s - std::round(s)) > 1e-9 * std::max(1.0, std::fabs(s));
-       s *= 10.0)
+  for (double s = step; mDecimals < 6 && std::fabs(s - std::round(s)) > 1e-9 * std::max(1.0, std::fabs(s)); s *= 10.0)
     ++mDecimals;
 }
 

@@ -33,12 +33,11 @@ std::vector<IPlugBase::ChannelIO> ParseChannelIO(const char* str)
 } // namespace
 
 IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-                     const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
-                     int mfrID, int latency, bool, bool, bool)
+                     const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
+                     int latency, bool, bool, bool)
   : mChannelIOs(ParseChannelIO(channelIOStr)), mPresets(static_cast<size_t>(std::max(nPresets, 0))),
     mEffectName(effectName ? effectName : ""), mProductName(productName ? productName : ""),
-    mMfrName(mfrName ? mfrName : ""), mVersion(vendorVersion), mUniqueID(uniqueID), mMfrID(mfrID),
-    mLatency(latency)
+    mMfrName(mfrName ? mfrName : ""), mVersion(vendorVersion), mUniqueID(uniqueID), mMfrID(mfrID), mLatency(latency)
 {
   for (int i = 0; i < nParams; ++i)
     mParams.push_back(std::make_unique<IParam>());

@@ -27,9 +27,9 @@ public:
   // Longest block ProcessBlock is handed; adapters split longer ones.
   static constexpr int kMaxBlockFrames = 1024;
 
-  IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
-            const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
-            int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst);
+  IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName, const char* productName,
+            const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency, bool plugDoesMidi,
+            bool plugDoesChunks, bool plugIsInst);
   virtual ~IPlugBase();
 
   IPlugBase(const IPlugBase&) = delete;

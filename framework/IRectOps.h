@@ -30,7 +30,6 @@ inline bool Intersects(const IRECT& a, const IRECT& b) { return !IsEmpty(Interse
 
 inline bool Contains(const IRECT& outer, const IRECT& inner)
 {
-  return IsEmpty(inner) ||
-         (inner.L >= outer.L && inner.T >= outer.T && inner.R <= outer.R && inner.B <= outer.B);
+  return IsEmpty(inner) || (inner.L >= outer.L && inner.T >= outer.T && inner.R <= outer.R && inner.B <= outer.B);
 }
 } // namespace IRectOps

@@ -51,12 +51,24 @@ void HsvToRgb(double h, double s, double v, int& r, int& g, int& b)
   double rf = 0, gf = 0, bf = 0;
   switch (static_cast<int>(h))
   {
-    case 0: rf = c, gf = x; break;
-    case 1: rf = x, gf = c; break;
-    case 2: gf = c, bf = x; break;
-    case 3: gf = x, bf = c; break;
-    case 4: rf = x, bf = c; break;
-    default: rf = c, bf = x; break;
+    case 0:
+      rf = c, gf = x;
+      break;
+    case 1:
+      rf = x, gf = c;
+      break;
+    case 2:
+      gf = c, bf = x;
+      break;
+    case 3:
+      gf = x, bf = c;
+      break;
+    case 4:
+      rf = x, bf = c;
+      break;
+    default:
+      rf = c, bf = x;
+      break;
   }
   r = Clamp255(static_cast<int>(std::lround((rf + m) * 255.0)));
   g = Clamp255(static_cast<int>(std::lround((gf + m) * 255.0)));
@@ -141,8 +153,7 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstX, int dstY, int sr
         const LICE_pixel d = dp[i], s = sp[i];
         const int da = LICE_GETA(d);
         const LICE_pixel mixed = Mix(d, LICE_GETR(s), LICE_GETG(s), LICE_GETB(s), weight);
-        dp[i] = (mixed & 0x00ffffffu) |
-                static_cast<LICE_pixel>(da + (((LICE_GETA(s) - da) * weight) >> 8)) << 24;
+        dp[i] = (mixed & 0x00ffffffu) | static_cast<LICE_pixel>(da + (((LICE_GETA(s) - da) * weight) >> 8)) << 24;
       }
       continue;
     }
@@ -214,7 +225,8 @@ void LICE_FillRect(LICE_IBitmap* dest, const IRECT& r, LICE_pixel color, float a
   {
     LICE_pixel* dp = dest->getBits() + static_cast<long>(y) * dest->getRowSpan();
     for (int x = area.L; x < area.R; ++x)
-      dp[x] = a256 >= 256 ? (color | 0xff000000u) : Mix(dp[x], LICE_GETR(color), LICE_GETG(color), LICE_GETB(color), a256);
+      dp[x] = a256 >= 256 ? (color | 0xff000000u)
+                          : Mix(dp[x], LICE_GETR(color), LICE_GETG(color), LICE_GETB(color), a256);
   }
 }
 

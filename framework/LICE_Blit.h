@@ -26,8 +26,8 @@ inline int LICE_GETA(LICE_pixel p) { return static_cast<int>(p >> 24 & 255); }
 //  HSV adjust: the picture's red, green and blue shift the hue (128 = no
 //            shift, 0 and 255 half a turn) and scale the saturation and
 //            value (128 = unchanged, 255 = about doubled) of dest
-void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstX, int dstY, int srcX, int srcY, int w,
-               int h, float alpha, IChannelBlend::EBlendMethod mode, const IRECT* clip = nullptr);
+void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstX, int dstY, int srcX, int srcY, int w, int h,
+               float alpha, IChannelBlend::EBlendMethod mode, const IRECT* clip = nullptr);
 
 // Draws all of src stretched over the rectangle (bilinear filtering),
 // as a plain copy.

@@ -77,8 +77,7 @@ bool LICE_SysBitmap::PrepareImage(void* displayPtr, unsigned long window)
   mDisplay = displayPtr;
   mWindow = window;
 
-  mSameLayout = visual->red_mask == 0xff0000ul && visual->green_mask == 0x00ff00ul &&
-                visual->blue_mask == 0x0000fful;
+  mSameLayout = visual->red_mask == 0xff0000ul && visual->green_mask == 0x00ff00ul && visual->blue_mask == 0x0000fful;
   mShift[0] = MaskShift(visual->red_mask);
   mShift[1] = MaskShift(visual->green_mask);
   mShift[2] = MaskShift(visual->blue_mask);
@@ -87,8 +86,7 @@ bool LICE_SysBitmap::PrepareImage(void* displayPtr, unsigned long window)
 
   char* data = reinterpret_cast<char*>(mSameLayout ? mBits.data() : mConverted.data());
   XImage* image = XCreateImage(display, visual, static_cast<unsigned>(attrs.depth), ZPixmap, 0, data,
-                               static_cast<unsigned>(mWidth), static_cast<unsigned>(mHeight), 32,
-                               mWidth * 4);
+                               static_cast<unsigned>(mWidth), static_cast<unsigned>(mHeight), 32, mWidth * 4);
   if (!image)
     return false;
   if (image->bits_per_pixel != 32)
@@ -128,8 +126,8 @@ bool LICE_SysBitmap::ShowOnWindow(void* display, unsigned long window, const IRE
       }
   }
   Display* d = static_cast<Display*>(display);
-  XPutImage(d, window, static_cast<GC>(mGC), static_cast<XImage*>(mImage), l, t, l, t,
-            static_cast<unsigned>(r - l), static_cast<unsigned>(b - t));
+  XPutImage(d, window, static_cast<GC>(mGC), static_cast<XImage*>(mImage), l, t, l, t, static_cast<unsigned>(r - l),
+            static_cast<unsigned>(b - t));
   // Wait until the server has drawn it: a host reading the window back on
   // its own connection must see this picture, not the one before.
   XSync(d, False);

@@ -90,7 +90,9 @@ void Render(AcfEffect* e, Input& in, int channels)
     for (size_t i = 0; i < n; ++i)
     {
       // Runs of one value, noise, or raw bits (NaNs and infinities among them).
-      uint32_t bits = (fill & 3) == 0 ? in.U32() : (fill & 3) == 1 ? 0x3f000000u ^ (static_cast<uint32_t>(i) << 8) : 0;
+      uint32_t bits = (fill & 3) == 0   ? in.U32()
+                      : (fill & 3) == 1 ? 0x3f000000u ^ (static_cast<uint32_t>(i) << 8)
+                                        : 0;
       if ((fill & 3) == 2 && in.Byte() > 250)
         bits = 0x7fc00000u | in.Byte();
       std::memcpy(&ch[i], &bits, sizeof bits);
@@ -161,7 +163,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     int32_t size = 0;
     uint32_t chunkId = 0;
     if (gFactory->create(component, nullptr, &e) != ACF_SUCCESS || gFactory->initialize(e, 44100.0) != ACF_SUCCESS ||
-        gFactory->chunkIdByIndex(e, 0, &chunkId) != ACF_SUCCESS || gFactory->chunkSize(e, chunkId, &size) != ACF_SUCCESS)
+        gFactory->chunkIdByIndex(e, 0, &chunkId) != ACF_SUCCESS ||
+        gFactory->chunkSize(e, chunkId, &size) != ACF_SUCCESS)
     {
       std::fprintf(stderr, "cannot make an effect\n");
       std::exit(1);

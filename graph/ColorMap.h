@@ -11,8 +11,8 @@ class ColorMap
 public:
   struct Stop
   {
-    double position;     // 0..1, ascending from stop to stop
-    uint8_t color[4];    // components c0..c3
+    double position;  // 0..1, ascending from stop to stop
+    uint8_t color[4]; // components c0..c3
   };
 
   // smallTable: 4096 entries packed with components 0 and 2 exchanged;

@@ -32,7 +32,7 @@ void GraphAxesLayer::Draw(NVGcontext* vg, GraphAxis* axis, const GraphAxis::Mapp
     const int vAlign = p.align & ~hAlign;
     if (axis->mOverlay)
       GraphControl10::DrawText(vg, p.text->c_str(), axis->mOverlayColor, hAlign, vAlign, p.x - 1.0, p.y - 1.0,
-               GraphAxis::kLabelSize);
+                               GraphAxis::kLabelSize);
     GraphControl10::DrawText(vg, p.text->c_str(), axis->mLabelColor, hAlign, vAlign, p.x, p.y, GraphAxis::kLabelSize);
   }
   nvgRestore(vg);

@@ -21,8 +21,8 @@ double GraphAxis::NormDb(double t, double lo, double hi)
   return (Db(v) - dLo) / (dHi - dLo);
 }
 
-void GraphAxis::Layout(bool horizontal, const Mapping& mapping, int width, int height,
-                       std::vector<GridLine>* lines, std::vector<LabelPlace>* places) const
+void GraphAxis::Layout(bool horizontal, const Mapping& mapping, int width, int height, std::vector<GridLine>* lines,
+                       std::vector<LabelPlace>* places) const
 {
   const int n = static_cast<int>(mLabels.size());
   for (int i = 0; i < n; i++)

@@ -20,7 +20,7 @@ struct GraphAxis
   struct LabelPlace
   {
     double x, y;
-    int align;  // NanoVG alignment bits
+    int align; // NanoVG alignment bits
     const std::string* text;
   };
   // How positions map onto the axis: logarithmically over lo..hi when

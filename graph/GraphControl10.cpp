@@ -7,8 +7,8 @@
 #include "graph/GraphAxis.h"
 #include "graph/GraphColors.h"
 #include "graph/GraphCurve4.h"
-#include "graph/GraphCustomControl.h"
 #include "graph/GraphCurvesLayer.h"
+#include "graph/GraphCustomControl.h"
 #include "graph/GraphCustomDrawer.h"
 #include "graph/GraphLegendLayer.h"
 #include "graph/GraphRendererFlags.h"
@@ -32,8 +32,8 @@ WDL_Mutex* PlugMutex(IPlugBase* plug) { return plug ? &plug->GetMutex() : nullpt
 
 GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect, int paramIdx, int numCurves,
                                int numCurveValues, const char* fontPath)
-  : IControl(plug, rect, paramIdx, IChannelBlend(IChannelBlend::kBlendNone, 1.0f)),
-    mNumCurveValues(numCurveValues), mNumCurves(numCurves > 0 ? numCurves : 0), mAutoAdjustSmoother(10, 1.0, 0.9)
+  : IControl(plug, rect, paramIdx, IChannelBlend(IChannelBlend::kBlendNone, 1.0f)), mNumCurveValues(numCurveValues),
+    mNumCurves(numCurves > 0 ? numCurves : 0), mAutoAdjustSmoother(10, 1.0, 0.9)
 {
   for (int i = 0; i < mNumCurves; i++)
     mCurves.push_back(new GraphCurve4(mNumCurveValues));

@@ -7,9 +7,9 @@
 #pragma once
 
 #include "framework/IControl.h"
+#include "framework/ParamSmoother.h"
 #include "framework/RelaxedAtomic.h"
 #include "framework/WDL_String.h"
-#include "framework/ParamSmoother.h"
 #include "graph/GraphAxis.h"
 
 #include <cstdint>
@@ -31,8 +31,8 @@ struct NVGcontext;
 class GraphControl10 : public IControl
 {
 public:
-  GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect, int paramIdx, int numCurves,
-                 int numCurveValues, const char* fontPath);
+  GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect, int paramIdx, int numCurves, int numCurveValues,
+                 const char* fontPath);
   ~GraphControl10() override;
 
   GraphControl10(const GraphControl10&) = delete;
@@ -114,8 +114,8 @@ public:
   // Renderer y of the legend line of the k-th named curve (from 0).
   static double LegendY(int k, int height) { return height - (k * 12 + 10); }
   // Text in renderer coordinates with the graph's colour convention.
-  static void DrawText(NVGcontext* vg, const char* text, const int color[4], int hAlign, int vAlign,
-                       double x, double y, double size);
+  static void DrawText(NVGcontext* vg, const char* text, const int color[4], int hAlign, int vAlign, double x,
+                       double y, double size);
 
 private:
   // Builds the frame's drawing commands (the drawers copy their data under

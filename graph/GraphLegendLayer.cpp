@@ -21,8 +21,8 @@ void GraphLegendLayer::Draw(NVGcontext* vg, const std::vector<GraphCurve4*>& cur
     nvgMoveTo(vg, 40.0f, static_cast<float>(y));
     nvgLineTo(vg, 60.0f, static_cast<float>(y));
     nvgStroke(vg);
-    GraphControl10::DrawText(vg, curve->GetName(), curve->mLegendColor, NVG_ALIGN_LEFT, NVG_ALIGN_MIDDLE, 65.0, y + 2.0,
-             GraphAxis::kLabelSize);
+    GraphControl10::DrawText(vg, curve->GetName(), curve->mLegendColor, NVG_ALIGN_LEFT, NVG_ALIGN_MIDDLE, 65.0,
+                             y + 2.0, GraphAxis::kLabelSize);
     nvgRestore(vg);
   }
 }

@@ -21,8 +21,8 @@
 //   and edited where the colormap lookup goes, then compiled and swapped into
 //   the shader record.
 
-#include "graph/NanoVGBackEnd.h"
 #include "graph/NanoVGExt.h"
+#include "graph/NanoVGBackEnd.h"
 #include "graph/NanoVGExtCalls.h"
 #include "graph/NanoVGExtContext.h"
 #include "graph/NanoVGExtFlush.h"

@@ -10,8 +10,8 @@
 
 namespace
 {
-void ExtRenderFill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
-                   float fringe, const float* bounds, const NVGpath* paths, int npaths)
+void ExtRenderFill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor, float fringe,
+                   const float* bounds, const NVGpath* paths, int npaths)
 {
   GLNVGextContext* ext = Ext(uptr);
   const int before = ext->gl.ncalls;
@@ -48,8 +48,8 @@ void DropLastCall(GLNVGcontext* gl)
   gl->nuniforms--;
 }
 
-void ExtRenderStroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
-                     float fringe, float strokeWidth, const NVGpath* paths, int npaths)
+void ExtRenderStroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor, float fringe,
+                     float strokeWidth, const NVGpath* paths, int npaths)
 {
   GLNVGextContext* ext = Ext(uptr);
   GLNVGcontext* gl = &ext->gl;

@@ -63,10 +63,7 @@ void RecordCallColormap(GLNVGextContext* ext, int callsBefore, int colormap)
   ext->callColormaps[gl->ncalls - 1] = colormap;
 }
 
-int CallColormap(GLNVGextContext* ext, int call)
-{
-  return call < ext->ccallColormaps ? ext->callColormaps[call] : 0;
-}
+int CallColormap(GLNVGextContext* ext, int call) { return call < ext->ccallColormaps ? ext->callColormaps[call] : 0; }
 
 // Forgets image as a white one (it is being changed or deleted).
 void ForgetWhiteImage(GLNVGextContext* ext, int image)

@@ -24,16 +24,12 @@ bool NoScissor(const GLNVGfragUniforms* frag)
 }
 
 // Whether the solid program draws call as NanoVG's shader would.
-bool SameColor(const NVGcolor& a, const NVGcolor& b)
-{
-  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
-}
+bool SameColor(const NVGcolor& a, const NVGcolor& b) { return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a; }
 
 bool DrawsSolid(const GLNVGextContext* ext, const GLNVGcall* call)
 {
   const GLNVGcontext* gl = &ext->gl;
-  const GLNVGfragUniforms* frag =
-      reinterpret_cast<const GLNVGfragUniforms*>(&gl->uniforms[call->uniformOffset]);
+  const GLNVGfragUniforms* frag = reinterpret_cast<const GLNVGfragUniforms*>(&gl->uniforms[call->uniformOffset]);
   if (!NoScissor(frag))
     return false;
   if (call->type == GLNVG_STROKE)
@@ -86,8 +82,7 @@ void DrawStrips(GLNVGextContext* ext, const GLNVGcall* call)
 void DrawSolid(GLNVGextContext* ext, const GLNVGcall* call)
 {
   GLNVGcontext* gl = &ext->gl;
-  const GLNVGfragUniforms* frag =
-      reinterpret_cast<const GLNVGfragUniforms*>(&gl->uniforms[call->uniformOffset]);
+  const GLNVGfragUniforms* frag = reinterpret_cast<const GLNVGfragUniforms*>(&gl->uniforms[call->uniformOffset]);
   glUniform4fv(ext->solid.loc[GLNVG_LOC_FRAG], NANOVG_GL_UNIFORMARRAY_SIZE, &frag->uniformArray[0][0]);
   if (call->type == GLNVG_TRIANGLES)
   {

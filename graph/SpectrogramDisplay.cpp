@@ -1,8 +1,8 @@
 #include "graph/SpectrogramDisplay.h"
 
 #include "graph/ColorMap.h"
-#include "graph/NanoVGExt.h"
 #include "graph/ColormapImageSource.h"
+#include "graph/NanoVGExt.h"
 
 #include <algorithm>
 

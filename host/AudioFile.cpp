@@ -17,12 +17,11 @@ std::unique_ptr<AudioFile> AudioFile::openForReading(const std::string& path)
     sf_close(file);
     throw HostError("cannot read " + path + ": no channels or no sample rate");
   }
-  return std::unique_ptr<AudioFile>(new AudioFile(file, path, info.channels, info.samplerate,
-                                                  info.frames, info.seekable != 0));
+  return std::unique_ptr<AudioFile>(
+    new AudioFile(file, path, info.channels, info.samplerate, info.frames, info.seekable != 0));
 }
 
-std::unique_ptr<AudioFile> AudioFile::createFloatWav(const std::string& path, double sampleRate,
-                                                     int channels)
+std::unique_ptr<AudioFile> AudioFile::createFloatWav(const std::string& path, double sampleRate, int channels)
 {
   SF_INFO info{};
   info.samplerate = static_cast<int>(std::lround(sampleRate));
@@ -36,10 +35,9 @@ std::unique_ptr<AudioFile> AudioFile::createFloatWav(const std::string& path, do
   return std::unique_ptr<AudioFile>(new AudioFile(file, path, channels, sampleRate, 0, false));
 }
 
-AudioFile::AudioFile(SNDFILE* file, std::string path, int channels, double sampleRate,
-                     int64_t frames, bool seekable)
-  : mFile(file), mPath(std::move(path)), mChannels(channels), mSampleRate(sampleRate),
-    mFrames(frames), mSeekable(seekable)
+AudioFile::AudioFile(SNDFILE* file, std::string path, int channels, double sampleRate, int64_t frames, bool seekable)
+  : mFile(file), mPath(std::move(path)), mChannels(channels), mSampleRate(sampleRate), mFrames(frames),
+    mSeekable(seekable)
 {
 }
 
@@ -57,10 +55,7 @@ int64_t AudioFile::read(float* interleaved, int64_t maxFrames)
   return n < 0 ? 0 : n;
 }
 
-bool AudioFile::rewind()
-{
-  return mFile && mSeekable && sf_seek(mFile, 0, SEEK_SET) == 0;
-}
+bool AudioFile::rewind() { return mFile && mSeekable && sf_seek(mFile, 0, SEEK_SET) == 0; }
 
 void AudioFile::write(const float* interleaved, int64_t frames)
 {

@@ -13,8 +13,7 @@ class AudioFile : public AudioSource
 {
 public:
   static std::unique_ptr<AudioFile> openForReading(const std::string& path);
-  static std::unique_ptr<AudioFile> createFloatWav(const std::string& path, double sampleRate,
-                                                   int channels);
+  static std::unique_ptr<AudioFile> createFloatWav(const std::string& path, double sampleRate, int channels);
   ~AudioFile() override;
 
   AudioFile(const AudioFile&) = delete;
@@ -33,8 +32,7 @@ public:
   void close();
 
 private:
-  AudioFile(SNDFILE* file, std::string path, int channels, double sampleRate, int64_t frames,
-            bool seekable);
+  AudioFile(SNDFILE* file, std::string path, int channels, double sampleRate, int64_t frames, bool seekable);
 
   SNDFILE* mFile;
   std::string mPath;

@@ -11,8 +11,7 @@ BlockReader::BlockReader(AudioSource& source, int channels, int maxFrames, bool 
 {
   const int in = source.channels();
   if (channels < 1 || channels > 2 || in < 1 || in > 2)
-    throw HostError("cannot feed " + std::to_string(in) + " channels to " +
-                    std::to_string(channels));
+    throw HostError("cannot feed " + std::to_string(in) + " channels to " + std::to_string(channels));
 }
 
 int BlockReader::read(float* const* channels, int frames)

@@ -6,7 +6,7 @@
 namespace
 {
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kBeat = 0.5;  // 120 beats per minute
+constexpr double kBeat = 0.5; // 120 beats per minute
 constexpr double kChordLength = 1.5;
 
 // Noise that depends only on the frame index (a 64-bit mix), in -1..1.
@@ -25,10 +25,7 @@ double midiToHz(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
 const int kChords[4][4] = {{48, 60, 64, 67}, {45, 57, 60, 64}, {41, 57, 60, 65}, {43, 55, 59, 62}};
 }
 
-int64_t DemoSignal::frames() const
-{
-  return static_cast<int64_t>(kSeconds * kSampleRate);
-}
+int64_t DemoSignal::frames() const { return static_cast<int64_t>(kSeconds * kSampleRate); }
 
 void DemoSignal::frameAt(int64_t index, float& left, float& right)
 {
@@ -72,7 +69,7 @@ void DemoSignal::frameAt(int64_t index, float& left, float& right)
   const double th = std::fmod(t, kBeat / 2.0);
   const double hatEnv = std::exp(-th * (beat % 2 == 1 ? 18.0 : 40.0));
   const uint64_t i = static_cast<uint64_t>(index);
-  const double hat = hashNoise(i) - hashNoise(i - 1);  // first difference: bright noise
+  const double hat = hashNoise(i) - hashNoise(i - 1); // first difference: bright noise
   l += 0.05 * hatEnv * hat;
   r += 0.05 * hatEnv * (hashNoise(i ^ 0x5555) - hashNoise((i - 1) ^ 0x5555));
 

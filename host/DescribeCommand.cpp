@@ -12,19 +12,20 @@ namespace
 {
 using nlohmann::json;
 
-std::string txt(const char* field, std::size_t size)
-{
-  return PluginBundle::text(field, size);
-}
+std::string txt(const char* field, std::size_t size) { return PluginBundle::text(field, size); }
 
 const char* kindName(int32_t kind)
 {
   switch (kind)
   {
-  case ACF_PARAMETER_BOOLEAN: return "boolean";
-  case ACF_PARAMETER_INTEGER: return "integer";
-  case ACF_PARAMETER_CONTINUOUS: return "continuous";
-  default: return "unknown";
+    case ACF_PARAMETER_BOOLEAN:
+      return "boolean";
+    case ACF_PARAMETER_INTEGER:
+      return "integer";
+    case ACF_PARAMETER_CONTINUOUS:
+      return "continuous";
+    default:
+      return "unknown";
   }
 }
 
@@ -40,8 +41,7 @@ std::string hex(uint64_t v)
   return s;
 }
 
-json describeJson(const PluginBundle& bundle, EffectInstance& effect,
-                  const std::vector<AcfParameterInfo>& params)
+json describeJson(const PluginBundle& bundle, EffectInstance& effect, const std::vector<AcfParameterInfo>& params)
 {
   const AcfDescription& d = bundle.description();
   json j;
@@ -106,8 +106,7 @@ json describeJson(const PluginBundle& bundle, EffectInstance& effect,
   return j;
 }
 
-void describeText(const PluginBundle& bundle, EffectInstance& effect,
-                  const std::vector<AcfParameterInfo>& params)
+void describeText(const PluginBundle& bundle, EffectInstance& effect, const std::vector<AcfParameterInfo>& params)
 {
   const AcfDescription& d = bundle.description();
   std::printf("library:   %s\n", bundle.libraryPath().c_str());
@@ -126,22 +125,21 @@ void describeText(const PluginBundle& bundle, EffectInstance& effect,
     const AcfComponent& c = bundle.components()[i];
     std::printf("  %zu: %d in / %d out, side-chain %d, maker %s, product %s, native %s, offline %s,\n"
                 "     MIDI %s (\"%s\"), transport %s (\"%s\")\n",
-                i, c.numInputs, c.numOutputs, c.numSideChainInputs,
-                PluginBundle::fourCC(c.manufacturerId).c_str(), PluginBundle::fourCC(c.productId).c_str(),
-                PluginBundle::fourCC(c.nativeTypeId).c_str(), PluginBundle::fourCC(c.offlineTypeId).c_str(),
-                c.midiInputEnabled ? "on" : "off", txt(c.midiNodeName, ACF_NAME_SIZE).c_str(),
-                c.transportRequested ? "requested" : "not requested",
+                i, c.numInputs, c.numOutputs, c.numSideChainInputs, PluginBundle::fourCC(c.manufacturerId).c_str(),
+                PluginBundle::fourCC(c.productId).c_str(), PluginBundle::fourCC(c.nativeTypeId).c_str(),
+                PluginBundle::fourCC(c.offlineTypeId).c_str(), c.midiInputEnabled ? "on" : "off",
+                txt(c.midiNodeName, ACF_NAME_SIZE).c_str(), c.transportRequested ? "requested" : "not requested",
                 txt(c.transportNodeName, ACF_NAME_SIZE).c_str());
   }
   std::printf("parameters: %zu\n", params.size());
-  std::printf("  %-12s %-14s %-10s %9s %9s %9s  %-6s %5s  %s\n", "id", "name", "kind", "min", "max",
-              "default", "unit", "steps", "display");
+  std::printf("  %-12s %-14s %-10s %9s %9s %9s  %-6s %5s  %s\n", "id", "name", "kind", "min", "max", "default",
+              "unit", "steps", "display");
   for (const AcfParameterInfo& p : params)
   {
     std::string unit = txt(p.unit, ACF_NAME_SIZE);
     std::printf("  %-12s %-14s %-10s %9g %9g %9g  %-6s %5d  %s\n", p.id, txt(p.name, ACF_NAME_SIZE).c_str(),
-                kindName(p.kind), p.minValue, p.maxValue, p.defaultValue,
-                unit.empty() ? "-" : unit.c_str(), p.numSteps, effect.display(p.id).c_str());
+                kindName(p.kind), p.minValue, p.maxValue, p.defaultValue, unit.empty() ? "-" : unit.c_str(),
+                p.numSteps, effect.display(p.id).c_str());
   }
 }
 }
@@ -154,7 +152,8 @@ int DescribeCommand::run(const std::string& bundleDir, bool json)
   effect.initialize(44100.0);
   const std::vector<AcfParameterInfo> params = effect.parameters();
   if (json)
-    std::cout << describeJson(bundle, effect, params).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
+    std::cout << describeJson(bundle, effect, params).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+              << std::endl;
   else
     describeText(bundle, effect, params);
   return 0;

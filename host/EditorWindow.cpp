@@ -26,12 +26,11 @@ EditorWindow::~EditorWindow()
 void EditorWindow::create(int width, int height, bool mapped, const std::string& title)
 {
   if (width <= 0 || height <= 0)
-    throw HostError("the editor reports a size of " + std::to_string(width) + " x " +
-                    std::to_string(height));
+    throw HostError("the editor reports a size of " + std::to_string(width) + " x " + std::to_string(height));
   const int screen = DefaultScreen(mDisplay);
-  mWindow = XCreateSimpleWindow(mDisplay, RootWindow(mDisplay, screen), 0, 0,
-                                static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
-                                BlackPixel(mDisplay, screen), BlackPixel(mDisplay, screen));
+  mWindow = XCreateSimpleWindow(mDisplay, RootWindow(mDisplay, screen), 0, 0, static_cast<unsigned>(width),
+                                static_cast<unsigned>(height), 0, BlackPixel(mDisplay, screen),
+                                BlackPixel(mDisplay, screen));
   mWidth = width;
   mHeight = height;
   XSelectInput(mDisplay, mWindow, StructureNotifyMask);
@@ -87,26 +86,23 @@ bool EditorWindow::processEvents(int timeoutMs)
       continue;
     switch (event.type)
     {
-    case ClientMessage:
-      if (static_cast<unsigned long>(event.xclient.data.l[0]) == mDeleteAtom)
+      case ClientMessage:
+        if (static_cast<unsigned long>(event.xclient.data.l[0]) == mDeleteAtom)
+          mClosed = true;
+        break;
+      case DestroyNotify:
+        mWindow = 0;
         mClosed = true;
-      break;
-    case DestroyNotify:
-      mWindow = 0;
-      mClosed = true;
-      break;
-    case ConfigureNotify:
-      mWidth = event.xconfigure.width;
-      mHeight = event.xconfigure.height;
-      break;
-    default:
-      break;
+        break;
+      case ConfigureNotify:
+        mWidth = event.xconfigure.width;
+        mHeight = event.xconfigure.height;
+        break;
+      default:
+        break;
     }
   }
   return !mClosed;
 }
 
-void EditorWindow::flush()
-{
-  XFlush(mDisplay);
-}
+void EditorWindow::flush() { XFlush(mDisplay); }

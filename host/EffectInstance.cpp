@@ -10,10 +10,7 @@ namespace
 {
 constexpr double kTempo = 120.0;
 
-std::string resultText(AcfResult r)
-{
-  return "(result " + std::to_string(r) + ")";
-}
+std::string resultText(AcfResult r) { return "(result " + std::to_string(r) + ")"; }
 
 void check(AcfResult r, const std::string& what)
 {
@@ -29,10 +26,8 @@ void checkEditor(AcfResult r, const std::string& what)
 }
 }
 
-EffectInstance::EffectInstance(const AcfEffectFactory& factory, int componentIndex,
-                               const AcfComponent& component)
-  : mFactory(factory), mComponentIndex(componentIndex), mComponent(component),
-    mChannels(component.numInputs)
+EffectInstance::EffectInstance(const AcfEffectFactory& factory, int componentIndex, const AcfComponent& component)
+  : mFactory(factory), mComponentIndex(componentIndex), mComponent(component), mChannels(component.numInputs)
 {
   AcfHostCallbacks host{};
   host.user = this;
@@ -43,8 +38,8 @@ EffectInstance::EffectInstance(const AcfEffectFactory& factory, int componentInd
   host.viewResized = &EffectInstance::viewResized;
   const AcfResult r = mFactory.create(componentIndex, &host, &mEffect);
   if (r != ACF_SUCCESS || !mEffect)
-    throw HostError("creating the effect for component " + std::to_string(componentIndex) +
-                    " failed " + resultText(r));
+    throw HostError("creating the effect for component " + std::to_string(componentIndex) + " failed " +
+                    resultText(r));
 }
 
 EffectInstance::~EffectInstance()
@@ -84,8 +79,7 @@ double EffectInstance::normalizedValue(const std::string& id)
 std::string EffectInstance::display(const std::string& id)
 {
   char text[256] = {};
-  check(mFactory.parameterDisplay(mEffect, id.c_str(), text, sizeof text),
-        "reading the display of parameter " + id);
+  check(mFactory.parameterDisplay(mEffect, id.c_str(), text, sizeof text), "reading the display of parameter " + id);
   text[sizeof text - 1] = '\0';
   return text;
 }
@@ -123,8 +117,8 @@ std::vector<uint8_t> EffectInstance::saveChunk()
   auto* header = reinterpret_cast<AcfChunkHeader*>(record.data());
   check(mFactory.getChunk(mEffect, id, header, size), "saving the state chunk");
   if (header->size < 0 || header->size > size)
-    throw HostError("the effect wrote a state chunk of " + std::to_string(header->size) +
-                    " bytes into room for " + std::to_string(size));
+    throw HostError("the effect wrote a state chunk of " + std::to_string(header->size) + " bytes into room for " +
+                    std::to_string(size));
   const uint8_t* data = record.data() + sizeof(AcfChunkHeader);
   return std::vector<uint8_t>(data, data + header->size);
 }
@@ -173,10 +167,7 @@ void EffectInstance::closeEditor()
   check(mFactory.editorClose(mEffect), "closing the editor");
 }
 
-void EffectInstance::idleEditor()
-{
-  checkEditor(mFactory.editorIdle(mEffect), "running the editor's timer");
-}
+void EffectInstance::idleEditor() { checkEditor(mFactory.editorIdle(mEffect), "running the editor's timer"); }
 
 void EffectInstance::snapshot(bool graphOnly, uint8_t* rgba, int width, int height)
 {
@@ -186,10 +177,7 @@ void EffectInstance::snapshot(bool graphOnly, uint8_t* rgba, int width, int heig
 
 void EffectInstance::beginEdit(void*, const char*) {}
 
-void EffectInstance::setValue(void* user, const char*, double)
-{
-  ++static_cast<EffectInstance*>(user)->mEdits;
-}
+void EffectInstance::setValue(void* user, const char*, double) { ++static_cast<EffectInstance*>(user)->mEdits; }
 
 void EffectInstance::endEdit(void*, const char*) {}
 

@@ -7,8 +7,7 @@
 class HostError : public std::runtime_error
 {
 public:
-  explicit HostError(const std::string& message, int exitCode = 1)
-    : std::runtime_error(message), mExitCode(exitCode)
+  explicit HostError(const std::string& message, int exitCode = 1) : std::runtime_error(message), mExitCode(exitCode)
   {
   }
 

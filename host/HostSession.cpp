@@ -28,8 +28,7 @@ HostSession::HostSession(const SessionOptions& options)
   const int component = mBundle->componentFor(channels);
   if (component < 0)
     throw HostError("the bundle has no component for " + std::to_string(channels) + " channels");
-  mEffect = std::make_unique<EffectInstance>(mBundle->factory(), component,
-                                             mBundle->components()[component]);
+  mEffect = std::make_unique<EffectInstance>(mBundle->factory(), component, mBundle->components()[component]);
   mEffect->initialize(mSource->sampleRate());
   mParameters = mEffect->parameters();
 

@@ -12,12 +12,12 @@
 struct SessionOptions
 {
   std::string bundle;
-  std::string input;  // empty: the demo signal
-  int channels = 0;   // 0: the input's own channel count
+  std::string input; // empty: the demo signal
+  int channels = 0;  // 0: the input's own channel count
   std::string loadState;
-  std::vector<std::string> settings;  // "ID=NORMALISED", applied in order
+  std::vector<std::string> settings; // "ID=NORMALISED", applied in order
   bool bypass = false;
-  std::string editorSize;  // "", "small", "medium" or "big"
+  std::string editorSize; // "", "small", "medium" or "big"
 };
 
 // The bundle, the audio source and one effect brought up in the host's

@@ -80,8 +80,8 @@ void audioLoop(EffectInstance& effect, AudioSource& source, int block, int64_t t
       if (durations.size() < durations.capacity())
         durations.push_back(msSince(t0, t1));
       frames += n;
-      std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
-                                              std::chrono::duration<double>(frames / rate)));
+      std::this_thread::sleep_until(
+        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(frames / rate)));
     }
   }
   catch (...)

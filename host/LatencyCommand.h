@@ -10,7 +10,7 @@ struct LatencyOptions
   double seconds = 10.0;
   int block = 256;
   int idleMs = 40;
-  bool realtime = false;  // the audio thread at a real-time priority
+  bool realtime = false; // the audio thread at a real-time priority
 };
 
 // Plays the input in real time on an audio thread, in blocks of `block`

@@ -53,10 +53,8 @@ PluginBundle::PluginBundle(const std::string& bundleDir) : mLibraryPath(libraryI
     mShutdown = reinterpret_cast<AcfResult (*)()>(symbol("ACFShutdown"));
     auto getVersion = reinterpret_cast<AcfResult (*)(uint64_t*)>(symbol("ACFGetSDKVersion"));
     auto registerPlugin = reinterpret_cast<AcfResult (*)(AcfDescription*)>(symbol("ACFRegisterPlugin"));
-    auto registerComponent =
-      reinterpret_cast<AcfResult (*)(int32_t, AcfComponent*)>(symbol("ACFRegisterComponent"));
-    auto getFactory =
-      reinterpret_cast<AcfResult (*)(const char*, const void**)>(symbol("ACFGetClassFactory"));
+    auto registerComponent = reinterpret_cast<AcfResult (*)(int32_t, AcfComponent*)>(symbol("ACFRegisterComponent"));
+    auto getFactory = reinterpret_cast<AcfResult (*)(const char*, const void**)>(symbol("ACFGetClassFactory"));
 
     AcfResult r = getVersion(&mSdkVersion);
     if (r != ACF_SUCCESS)

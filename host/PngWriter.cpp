@@ -39,8 +39,8 @@ void PngWriter::writeRgba(const std::string& path, const uint8_t* rgba, int widt
     throw HostError("cannot write " + path + ": libpng failed");
   }
   png_init_io(png, file);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   png_write_rows(png, const_cast<png_bytepp>(rows.data()), static_cast<png_uint_32>(height));
   png_write_end(png, info);

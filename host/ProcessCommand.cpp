@@ -94,8 +94,7 @@ void PrintSummary(const ProcessOptions& options, HostSession& session, const Tal
   std::printf("frames: %lld (%.3f s) in %lld blocks of up to %d\n", static_cast<long long>(tally.frames),
               audioSeconds, static_cast<long long>(tally.blocks), options.block);
   if (seconds > 0.0)
-    std::printf("time taken: %.3f s in render calls, real-time factor %.1f\n", seconds,
-                audioSeconds / seconds);
+    std::printf("time taken: %.3f s in render calls, real-time factor %.1f\n", seconds, audioSeconds / seconds);
   else
     std::printf("time taken: %.3f s in render calls\n", seconds);
   std::printf("output equals input: %s\n", tally.equal ? "yes" : "no");

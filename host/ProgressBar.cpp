@@ -16,15 +16,9 @@ bool ProgressBar::wanted(double audioSeconds)
   return audioSeconds >= kLongAudioSeconds && isatty(STDERR_FILENO) == 1;
 }
 
-ProgressBar::ProgressBar(int64_t total, bool enabled)
-  : mTotal(std::max<int64_t>(1, total)), mEnabled(enabled)
-{
-}
+ProgressBar::ProgressBar(int64_t total, bool enabled) : mTotal(std::max<int64_t>(1, total)), mEnabled(enabled) {}
 
-ProgressBar::~ProgressBar()
-{
-  finish();
-}
+ProgressBar::~ProgressBar() { finish(); }
 
 void ProgressBar::update(int64_t done)
 {

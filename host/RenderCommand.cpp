@@ -8,8 +8,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace
@@ -87,7 +87,8 @@ int RenderCommand::run(const RenderOptions& options)
       break;
     effect.render(blocks.inputs(), blocks.outputs(), n);
     for (int c = 0; c < channels; ++c)
-      equal = equal && std::memcmp(blocks.input(c).data(), blocks.output(c).data(), sizeof(float) * static_cast<std::size_t>(n)) == 0;
+      equal = equal && std::memcmp(blocks.input(c).data(), blocks.output(c).data(),
+                                   sizeof(float) * static_cast<std::size_t>(n)) == 0;
     fed += n;
   }
 
@@ -101,8 +102,8 @@ int RenderCommand::run(const RenderOptions& options)
   PngWriter::writeRgba(options.output, rgba.data(), w, h);
 
   std::printf("%s\n", absolute(options.output).c_str());
-  std::printf("%s %d x %d after %.3f s of %s\n", graphOnly ? "graph" : "editor", w, h,
-              fed / source.sampleRate(), session.inputLabel().c_str());
+  std::printf("%s %d x %d after %.3f s of %s\n", graphOnly ? "graph" : "editor", w, h, fed / source.sampleRate(),
+              session.inputLabel().c_str());
   std::printf("output equals input: %s\n", equal ? "yes" : "no");
   return 0;
 }

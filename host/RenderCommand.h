@@ -9,7 +9,7 @@ struct RenderOptions
   SessionOptions session;
   std::string output;
   double at = 2.0;
-  std::string size;  // "WxH": the graph alone; empty: the whole editor
+  std::string size; // "WxH": the graph alone; empty: the whole editor
 };
 
 // `crest-host render`: the editor's picture after the first `at` seconds of

@@ -16,18 +16,14 @@
 namespace
 {
 constexpr int kBlock = 512;
-constexpr auto kIdlePeriod = std::chrono::milliseconds(40);  // 25 times a second
+constexpr auto kIdlePeriod = std::chrono::milliseconds(40); // 25 times a second
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
-void onSignal(int)
-{
-  gInterrupted = 1;
-}
+void onSignal(int) { gInterrupted = 1; }
 
 // Renders blocks paced by the clock: block k is due k * kBlock / rate after start.
-void audioLoop(EffectInstance& effect, AudioSource& source, std::atomic<bool>& running,
-               std::exception_ptr& failure)
+void audioLoop(EffectInstance& effect, AudioSource& source, std::atomic<bool>& running, std::exception_ptr& failure)
 {
   try
   {
@@ -57,10 +53,7 @@ void audioLoop(EffectInstance& effect, AudioSource& source, std::atomic<bool>& r
 }
 }
 
-const char* ShowCommand::noDisplayMessage()
-{
-  return "show needs an X display (set DISPLAY or run under xvfb-run)";
-}
+const char* ShowCommand::noDisplayMessage() { return "show needs an X display (set DISPLAY or run under xvfb-run)"; }
 
 int ShowCommand::run(const SessionOptions& options)
 {
@@ -77,9 +70,8 @@ int ShowCommand::run(const SessionOptions& options)
   int width = 0;
   int height = 0;
   effect.editorSize(width, height);
-  effect.onViewResized([&pendingSize](int w, int h) {
-    pendingSize = (static_cast<int64_t>(w) << 32) | static_cast<uint32_t>(h);
-  });
+  effect.onViewResized(
+    [&pendingSize](int w, int h) { pendingSize = (static_cast<int64_t>(w) << 32) | static_cast<uint32_t>(h); });
 
   window->create(width, height, true, "QX Crest");
   effect.openEditor(window->handle());
@@ -91,8 +83,7 @@ int ShowCommand::run(const SessionOptions& options)
 
   std::atomic<bool> running{true};
   std::exception_ptr failure;
-  std::thread audio(audioLoop, std::ref(effect), std::ref(session.source()), std::ref(running),
-                    std::ref(failure));
+  std::thread audio(audioLoop, std::ref(effect), std::ref(session.source()), std::ref(running), std::ref(failure));
 
   try
   {

@@ -98,8 +98,7 @@ void addProcessCommand(CLI::App& app, Commands& c)
 void addEditorCommands(CLI::App& app, Commands& c)
 {
   RenderOptions& render = c.render;
-  CLI::App* renderCmd = c.renderCmd =
-    app.add_subcommand("render", "write a picture of the editor after some audio");
+  CLI::App* renderCmd = c.renderCmd = app.add_subcommand("render", "write a picture of the editor after some audio");
   addSessionOptions(renderCmd, render.session);
   addEditorOption(renderCmd, render.session);
   renderCmd->add_option("-o,--output", render.output, "PNG file to write")->required();
@@ -111,8 +110,8 @@ void addEditorCommands(CLI::App& app, Commands& c)
   addEditorOption(c.showCmd, c.show);
 
   LatencyOptions& latency = c.latency;
-  CLI::App* latencyCmd = c.latencyCmd =
-    app.add_subcommand("latency", "time the render calls while the editor is open and idled");
+  CLI::App* latencyCmd = c.latencyCmd = app.add_subcommand(
+    "latency", "time the render calls while the editor is open and idled");
   addSessionOptions(latencyCmd, latency.session);
   addEditorOption(latencyCmd, latency.session);
   latencyCmd->add_option("--seconds", latency.seconds, "seconds of audio to play (default 10)");
@@ -125,8 +124,7 @@ void addCommands(CLI::App& app, Commands& c)
 {
   app.fallthrough();
   app.require_subcommand(0, 1);
-  app.add_option("--bundle", c.bundle, "bundle folder (holding Contents/Linux/QX-Crest.so)")
-    ->capture_default_str();
+  app.add_option("--bundle", c.bundle, "bundle folder (holding Contents/Linux/QX-Crest.so)")->capture_default_str();
   app.footer("Without a subcommand: show the demo when a display opens, else render it to "
              "crest-demo.png (through xvfb-run when that is installed).");
 

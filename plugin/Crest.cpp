@@ -41,8 +41,7 @@ Crest::Crest()
   : IPlugBase(kNumParams, "1-1-0 2-2-0", 1, GetPlugDescription().effectName, "", GetPlugDescription().makerName,
               // The version and the four-character codes are below 2^31: an int holds them unchanged.
               static_cast<int>(GetPlugDescription().version), static_cast<int>(GetPlugDescription().productId),
-              static_cast<int>(GetPlugDescription().manufacturerId), 0,
-              false, false, false)
+              static_cast<int>(GetPlugDescription().manufacturerId), 0, false, false, false)
 {
   FftProcessObj14::Init();
 

@@ -181,8 +181,7 @@ void CrestRender::ResampleLinear(WDL_TypedBuf<double>* buf, int m, WDL_TypedBuf<
 }
 
 void CrestRender::MirrorMagns(WDL_TypedBuf<double>* v, uint64_t frameCount, double sampleRate,
-                              WDL_TypedBuf<double>* a, WDL_TypedBuf<double>* b,
-                              WDL_TypedBuf<double>* scratch)
+                              WDL_TypedBuf<double>* a, WDL_TypedBuf<double>* b, WDL_TypedBuf<double>* scratch)
 {
   const int n = v->GetSize();
   if (n == 0)

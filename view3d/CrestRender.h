@@ -75,9 +75,8 @@ public:
   static void MelWarp(const WDL_TypedBuf<double>& in, double hzPerValue, WDL_TypedBuf<double>* out);
   // The low 40 % of v shown twice, stretched and mirrored, the seam swinging
   // with frameCount; a, b and scratch are working buffers.
-  static void MirrorMagns(WDL_TypedBuf<double>* v, uint64_t frameCount, double sampleRate,
-                          WDL_TypedBuf<double>* a, WDL_TypedBuf<double>* b,
-                          WDL_TypedBuf<double>* scratch);
+  static void MirrorMagns(WDL_TypedBuf<double>* v, uint64_t frameCount, double sampleRate, WDL_TypedBuf<double>* a,
+                          WDL_TypedBuf<double>* b, WDL_TypedBuf<double>* scratch);
   // buf linearly resampled to m values, its last value kept at the end;
   // scratch is a working buffer. Nothing happens for an empty buf or m <= 0.
   static void ResampleLinear(WDL_TypedBuf<double>* buf, int m, WDL_TypedBuf<double>* scratch);

@@ -91,8 +91,8 @@ void Rotation(float degrees, Vec3f axis, float m[16])
 NVGcolor ToRendererColor(const int c[4])
 {
   // The graph's colour hand-over: components 0 and 2 change places.
-  return nvgRGBA(static_cast<unsigned char>(c[2]), static_cast<unsigned char>(c[1]),
-                 static_cast<unsigned char>(c[0]), static_cast<unsigned char>(c[3]));
+  return nvgRGBA(static_cast<unsigned char>(c[2]), static_cast<unsigned char>(c[1]), static_cast<unsigned char>(c[0]),
+                 static_cast<unsigned char>(c[3]));
 }
 } // namespace
 
@@ -177,8 +177,8 @@ const Point3D* LinesRender::GetProjectedLine(int li) const
   return mProjPoints.data() + static_cast<size_t>(li) * static_cast<size_t>(mProjStride);
 }
 
-void LinesRender::ComputeCamera(int width, int height, float angle0, float angle1, float fov,
-                                float modelView[16], float projection[16])
+void LinesRender::ComputeCamera(int width, int height, float angle0, float angle1, float fov, float modelView[16],
+                                float projection[16])
 {
   // View: look-at from an eye on a circle around the origin, raised by angle1.
   const float a = static_cast<float>(static_cast<double>(angle1) * 0.017444444444444446);
@@ -243,8 +243,7 @@ void LinesRender::MultiplyMatrices(const float a[16], const float b[16], float o
   std::copy(r, r + 16, out);
 }
 
-void LinesRender::ProjectPoints(Point3D* points, int numPoints, int width, int height,
-                                const float mvp[16])
+void LinesRender::ProjectPoints(Point3D* points, int numPoints, int width, int height, const float mvp[16])
 {
   for (int i = 0; i < numPoints; i++)
   {
@@ -365,20 +364,20 @@ void LinesRender::PreDraw(NVGcontext* vg, int width, int height)
   nvgSave(vg);
   switch (mProjMode)
   {
-  case 0:
-    DrawLinesFreq(vg, kWideColor, 3.0);
-    DrawLinesFreq(vg, kNarrowColor, 1.0);
-    break;
-  case 1:
-    DrawLinesTime(vg, kWideColor, 3.0);
-    DrawLinesTime(vg, kNarrowColor, 1.0);
-    break;
-  case 2:
-    DrawPoints(vg, kWideColor, 3.0);
-    DrawPoints(vg, kNarrowColor, 2.0);
-    break;
-  default:
-    break;
+    case 0:
+      DrawLinesFreq(vg, kWideColor, 3.0);
+      DrawLinesFreq(vg, kNarrowColor, 1.0);
+      break;
+    case 1:
+      DrawLinesTime(vg, kWideColor, 3.0);
+      DrawLinesTime(vg, kNarrowColor, 1.0);
+      break;
+    case 2:
+      DrawPoints(vg, kWideColor, 3.0);
+      DrawPoints(vg, kNarrowColor, 2.0);
+      break;
+    default:
+      break;
   }
   nvgRestore(vg);
 }
@@ -454,8 +453,7 @@ void LinesRender::DrawPoints(NVGcontext* vg, const int color[4], double side)
     for (int i = 0; i < n; i++)
     {
       const double x = p[i].x, y = p[i].y;
-      const double corners[8] = {x - half, y - half, x + half, y - half,
-                                 x + half, y + half, x - half, y + half};
+      const double corners[8] = {x - half, y - half, x + half, y - half, x + half, y + half, x - half, y + half};
       if (mWhiteImage < 0)
       {
         const unsigned char white[4] = {255, 255, 255, 255};

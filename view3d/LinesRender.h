@@ -79,13 +79,12 @@ public:
   const Point3D* GetProjectedLine(int li) const;
 
   // MV and P of the camera, single precision, column-major (m[c * 4 + r]).
-  static void ComputeCamera(int width, int height, float angle0, float angle1, float fov,
-                            float modelView[16], float projection[16]);
+  static void ComputeCamera(int width, int height, float angle0, float angle1, float fov, float modelView[16],
+                            float projection[16]);
   // out = a x b, single precision, column-major.
   static void MultiplyMatrices(const float a[16], const float b[16], float out[16]);
   // Maps points through mvp to screen pixels and depth, in place.
-  static void ProjectPoints(Point3D* points, int numPoints, int width, int height,
-                            const float mvp[16]);
+  static void ProjectPoints(Point3D* points, int numPoints, int width, int height, const float mvp[16]);
   // The same with this drawer's camera.
   void ProjectPoints(Point3D* points, int numPoints, int width, int height) const;
 

@@ -68,10 +68,7 @@ LV2_State_Status Restore(LV2_Handle h, LV2_State_Retrieve_Function retrieve, LV2
 
 const LV2_State_Interface kState = {Save, Restore};
 
-const void* ExtensionData(const char* uri)
-{
-  return std::strcmp(uri, LV2_STATE__interface) == 0 ? &kState : nullptr;
-}
+const void* ExtensionData(const char* uri) { return std::strcmp(uri, LV2_STATE__interface) == 0 ? &kState : nullptr; }
 
 struct Descriptors
 {

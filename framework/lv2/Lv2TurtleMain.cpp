@@ -1,7 +1,7 @@
 // Writes manifest.ttl and the plug-in's description into a bundle folder:
 //   crest-lv2-ttl BUNDLE_DIR BINARY_NAME
-#include "framework/PlugDescription.h"
 #include "framework/IPlugBase.h"
+#include "framework/PlugDescription.h"
 #include "framework/lv2/Lv2TurtleWriter.h"
 
 #include <cstdio>
@@ -19,8 +19,8 @@ int main(int argc, char** argv)
   const std::string dir = std::string(argv[1]) + '/', ttl = "QX-Crest.ttl";
   std::unique_ptr<IPlugBase> plug(CreatePlug());
   Lv2TurtleWriter writer(plug.get(), argv[2], ttl);
-  for (const auto& [name, text] : {std::pair{std::string("manifest.ttl"), writer.Manifest()},
-                                   std::pair{ttl, writer.Description()}})
+  for (const auto& [name, text] :
+       {std::pair{std::string("manifest.ttl"), writer.Manifest()}, std::pair{ttl, writer.Description()}})
   {
     const std::string path = dir + name;
     std::ofstream out(path, std::ios::binary);

@@ -14,4 +14,3 @@ struct Lv2Uris
   static std::string Ui() { return std::string(GetPlugDescription().uri) + "#ui"; }
   static std::string StateKey() { return std::string(GetPlugDescription().uri) + "#state"; }
 };
-

@@ -30,8 +30,7 @@ public:
 // The chain as the plug-in builds it.
 struct Chain
 {
-  explicit Chain(int oversampling = 1)
-    : capture(2048, 4.0, oversampling, 44100.0)
+  explicit Chain(int oversampling = 1) : capture(2048, 4.0, oversampling, 44100.0)
   {
     FftProcessObj14::Init();
     capture.SetView(&view);
@@ -152,7 +151,7 @@ TEST(CrestProcess, MagnitudesOfTheLowerHalfAndTheSpectrumIsUntouched)
   spectrum[0] = {3.0, 4.0};
   spectrum[1] = {0.0, -1.0};
   spectrum[3] = {-2.0, 0.0};
-  spectrum[4] = {9.0, 9.0};  // Nyquist: dropped
+  spectrum[4] = {9.0, 9.0}; // Nyquist: dropped
   capture.ProcessFftBuffer(&spectrum, nullptr);
   ASSERT_EQ(view.frames.size(), 1u);
   EXPECT_EQ(view.frames[0], (std::vector<double>{5.0, 1.0, 0.0, 2.0}));

@@ -142,8 +142,8 @@ TEST(IGUIResizeButtonControl2, ClickResizesOnceAfterTheParameterChange)
 {
   Editor e;
   Strip strip(20, 10, 3);
-  auto* button = new IGUIResizeButtonControl2(&e.plug, IRECT(0, 0, 20, 10), EditorTestPlug::kSwitch,
-                                              &strip.picture, 320, 240);
+  auto* button = new IGUIResizeButtonControl2(&e.plug, IRECT(0, 0, 20, 10), EditorTestPlug::kSwitch, &strip.picture,
+                                              320, 240);
   gButton = button;
   gHandlingSeen.clear();
   e.plug.onParamChange = &RecordHandling;

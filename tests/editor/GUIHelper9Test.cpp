@@ -95,9 +95,9 @@ TEST(GUIHelper9, RadioButtonsWithTitleLabelsAndGlows)
   layout.labels = labels;
   layout.numLabels = 3;
   layout.labelAlign = IText::kAlignFar;
-  IRadioButtonsControlExt* radio = helper.CreateRadioButtons(&e.plug, e.graphics, 110, "resources/img/radiobutton.png", 2,
-                                                             EditorTestPlug::kChoice, 111,
-                                                             "resources/img/radiobutton-diffuse.png", layout);
+  IRadioButtonsControlExt* radio = helper.CreateRadioButtons(
+    &e.plug, e.graphics, 110, "resources/img/radiobutton.png", 2, EditorTestPlug::kChoice, 111,
+    "resources/img/radiobutton-diffuse.png", layout);
   ASSERT_NE(radio, nullptr);
   const IBitmap b = e.graphics->LoadIBitmap(110, "resources/img/radiobutton.png", 2);
   const IBitmap g = e.graphics->LoadIBitmap(111, "resources/img/radiobutton-diffuse.png", 2);
@@ -127,7 +127,8 @@ TEST(GUIHelper9, RadioButtonsWithTitleLabelsAndGlows)
   {
     auto* glow = dynamic_cast<IBitmapControlExt*>(helper.GetDiffuseObjects()[i]);
     ASSERT_NE(glow, nullptr);
-    const int left = (rects[i].L + rects[i].R) / 2 - g.W / 2, top = (rects[i].T + rects[i].B) / 2 - g.FrameHeight() / 2;
+    const int left = (rects[i].L + rects[i].R) / 2 - g.W / 2,
+              top = (rects[i].T + rects[i].B) / 2 - g.FrameHeight() / 2;
     EXPECT_EQ(*glow->GetRECT(), IRECT(left, top, left + g.W, top + g.FrameHeight()));
     EXPECT_EQ(glow->GetBlend()->mMethod, IChannelBlend::kBlendMultiply);
     EXPECT_TRUE(glow->IsMouseTransparent());

@@ -49,7 +49,10 @@ public:
     events.push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
     IPlugBase::ResizeEditor(w, h);
   }
-  void ResizeGraphics(int w, int h) override { events.push_back("host " + std::to_string(w) + "x" + std::to_string(h)); }
+  void ResizeGraphics(int w, int h) override
+  {
+    events.push_back("host " + std::to_string(w) + "x" + std::to_string(h));
+  }
 
   std::vector<std::pair<int, double>> guiChanges;
   std::vector<int> paramChanges;

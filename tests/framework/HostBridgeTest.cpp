@@ -12,10 +12,7 @@
 
 namespace
 {
-std::string FourCC(uint32_t v)
-{
-  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
+std::string FourCC(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 } // namespace
 
 TEST(HostBridge, DescriptionAndComponents)
@@ -75,7 +72,7 @@ TEST(HostBridge, ParametersAsTheHostSeesThem)
   EXPECT_STREQ(bypass.offText, "bypass");
   EXPECT_STREQ(bypass.onText, "on");
 
-  const char* names[] = {"Mode", "Speed", "Density", "Scale", "Angle0", "Angle1",
+  const char* names[] = {"Mode",   "Speed", "Density",  "Scale",     "Angle0", "Angle1",
                          "CamFov", "Graph", "SmallGUI", "MediumGUI", "BigGUI"};
   for (int i = 0; i < 11; ++i)
   {
@@ -112,8 +109,8 @@ TEST(HostBridge, UnknownIdentifiersAreRefusedEverywhere)
   TestHost host;
   auto* f = host.Factory();
   const double before = host.Plug()->GetParam(Crest::kSpeed)->Value();
-  for (const char* id : {"0", "12", "abc", "01", "+2", "-1", "", "2x", " 1", "\t2", "\n3", " +4", " 04", "2 ",
-                         "\v2", "99999999999999999999", "MasterBypass "})
+  for (const char* id : {"0", "12", "abc", "01", "+2", "-1", "", "2x", " 1", "\t2", "\n3", " +4", " 04", "2 ", "\v2",
+                         "99999999999999999999", "MasterBypass "})
   {
     double v = -1.0;
     char text[32] = "untouched";

@@ -359,11 +359,11 @@ TEST(IGraphicsEvents, DragGoesToThePressedControlWithDeltas)
   e.graphics->AttachControl(new RecordingControl(&e.plug, IRECT(50, 0, 70, 20), &log, "b"));
   IMouseMod left(true);
   e.graphics->OnMouseDown(10, 10, &left);
-  e.graphics->OnMouseDrag(10, 0, &left);  // up 10
-  e.graphics->OnMouseDrag(10, 0, &left);  // no move: nothing
-  e.graphics->OnMouseDrag(60, 5, &left);  // over b: still a's drag
+  e.graphics->OnMouseDrag(10, 0, &left); // up 10
+  e.graphics->OnMouseDrag(10, 0, &left); // no move: nothing
+  e.graphics->OnMouseDrag(60, 5, &left); // over b: still a's drag
   e.graphics->OnMouseUp(60, 5, &left);
-  e.graphics->OnMouseDrag(61, 5, &left);  // released: nobody
+  e.graphics->OnMouseDrag(61, 5, &left); // released: nobody
   EXPECT_EQ(log, (std::vector<std::string>{"a down 10,10", "a drag 0,-10", "a drag 50,5", "a up 60,5"}));
 }
 
@@ -384,7 +384,7 @@ TEST(IGraphicsEvents, MouseOverTrackingWheelAndKeys)
   EXPECT_TRUE(e.graphics->OnKeyDown(55, 5, kKeyAlphaA + ('q' - 'a'), &none));
   EXPECT_FALSE(e.graphics->OnKeyDown(150, 50, kKeyAlphaA, &none));
   EXPECT_EQ(log, (std::vector<std::string>{"a over", "a over", "a out", "b over", "b out", "b over", "b out",
-                                            "a wheel -1", "b key 31"}));
+                                           "a wheel -1", "b key 31"}));
   // Without mouse-over handling nothing is tracked.
   log.clear();
   e.graphics->HandleMouseOver(false);

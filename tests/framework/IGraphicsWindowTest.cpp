@@ -44,7 +44,10 @@ public:
     log.push_back("dbl");
     return true;
   }
-  void OnMouseWheel(int, int, IMouseMod*, double d) override { log.push_back("wheel " + std::to_string(static_cast<int>(d))); }
+  void OnMouseWheel(int, int, IMouseMod*, double d) override
+  {
+    log.push_back("wheel " + std::to_string(static_cast<int>(d)));
+  }
   bool OnKeyDown(int, int, int key, IMouseMod*) override
   {
     log.push_back("key " + std::to_string(key));
@@ -259,8 +262,8 @@ TEST(IGraphicsWindow, WindowEventsReachTheControls)
   Pump(g);
 
   EXPECT_EQ(rec->log, (std::vector<std::string>{"down 20,30", "drag 0,-10", "up", "dbl", "up", "down 21,29", "up",
-                                                 "down 21,21", "up", "down 21,21", "up", "down R S 5,6", "up", "wheel 1",
-                                                 "key " + std::to_string(kKeyAlphaA + 16)}));
+                                                "down 21,21", "up", "down 21,21", "up", "down R S 5,6", "up",
+                                                "wheel 1", "key " + std::to_string(kKeyAlphaA + 16)}));
 }
 
 TEST(IGraphicsWindow, SurvivesAParentDestroyedBeforeTheEditorCloses)
@@ -271,7 +274,7 @@ TEST(IGraphicsWindow, SurvivesAParentDestroyedBeforeTheEditorCloses)
   plug.AttachGraphics(g);
   {
     HostWindow host(40, 40, true);
-  ASSERT_NE(host.display, nullptr);
+    ASSERT_NE(host.display, nullptr);
     ASSERT_TRUE(g->OpenWindow(host.window));
     g->OnIdle();
   }

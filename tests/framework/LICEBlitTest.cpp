@@ -62,8 +62,8 @@ TEST(LICEBlit, ArithmeticModes)
   // Dodge: d / (1 - s); a white picture saturates.
   ExpectRgb(BlendOne(d, s, IChannelBlend::kBlendColorDodge), 100 * 255 / 155, 255, 255);
   // Overlay: dark dest multiplies (doubled), light dest screens.
-  ExpectRgb(BlendOne(d, s, IChannelBlend::kBlendOverlay), 2 * 100 * 100 / 255,
-            255 - 2 * 55 * 155 / 255, 2 * 50 * 255 / 255);
+  ExpectRgb(BlendOne(d, s, IChannelBlend::kBlendOverlay), 2 * 100 * 100 / 255, 255 - 2 * 55 * 155 / 255,
+            2 * 50 * 255 / 255);
   // The picture's alpha mixes the mode's colour in: half of multiply.
   ExpectRgb(BlendOne(d, LICE_RGBA(0, 0, 0, 128), IChannelBlend::kBlendMultiply), 50, 100, 25);
 }

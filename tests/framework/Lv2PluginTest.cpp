@@ -124,11 +124,11 @@ TEST(Lv2Plugin, TurtleDescribesTheParametersAsThePlugInHasThem)
     LilvScalePoints* points = lilv_port_get_scale_points(p, mode);
     ASSERT_NE(points, nullptr);
     std::map<int, std::string> names;
-    LILV_FOREACH (scale_points, it, points)
+    LILV_FOREACH(scale_points, it, points)
     {
       const LilvScalePoint* sp = lilv_scale_points_get(points, it);
-      names[static_cast<int>(lilv_node_as_float(lilv_scale_point_get_value(sp)))] =
-        lilv_node_as_string(lilv_scale_point_get_label(sp));
+      names[static_cast<int>(lilv_node_as_float(lilv_scale_point_get_value(sp)))] = lilv_node_as_string(
+        lilv_scale_point_get_label(sp));
     }
     lilv_scale_points_free(points);
     EXPECT_EQ(names, (std::map<int, std::string>{{0, "LINES FREQ"}, {1, "LINES TIME"}, {2, "POINTS"}}));
@@ -168,7 +168,12 @@ TEST(Lv2Plugin, RunPassesAudioBitForBitForAnyBlockAndBufferSharingWithoutAllocat
 
     // Separate buffers; then the outputs on the inputs; then, in stereo,
     // each output on the other channel's input.
-    enum Sharing { kApart, kInPlace, kCrossed };
+    enum Sharing
+    {
+      kApart,
+      kInPlace,
+      kCrossed
+    };
     for (Sharing sharing : {kApart, kInPlace, kCrossed})
     {
       if (sharing == kCrossed && nc < 2)

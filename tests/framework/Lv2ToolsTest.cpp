@@ -15,9 +15,12 @@ HostResult Shell(const HostProgram& dir, const std::string& cmd, bool loadsBundl
 {
   const std::string out = dir.path(".out"), err = dir.path(".err");
   // Leaks of the tools themselves are not ours to report.
-  const std::string preload = loadsBundle && *CREST_SANITIZER_PRELOAD ? "LD_PRELOAD='" CREST_SANITIZER_PRELOAD "' ASAN_OPTIONS=detect_leaks=0 " : "";
-  const int status = std::system(("cd '" + dir.dir() + "' && " + preload + "LV2_PATH='" CREST_LV2_PATH ":/usr/lib/lv2' " + cmd +
-                                  " >'" + out + "' 2>'" + err + "'")
+  const std::string preload = loadsBundle && *CREST_SANITIZER_PRELOAD ? "LD_PRELOAD='" CREST_SANITIZER_PRELOAD
+                                                                        "' ASAN_OPTIONS=detect_leaks=0 "
+                                                                      : "";
+  const int status = std::system(("cd '" + dir.dir() + "' && " + preload +
+                                  "LV2_PATH='" CREST_LV2_PATH ":/usr/lib/lv2' " + cmd + " >'" + out + "' 2>'" + err +
+                                  "'")
                                    .c_str());
   HostResult r;
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -32,8 +35,8 @@ std::string Uri(const char* layout) { return std::string(GetPlugDescription().ur
 TEST(Lv2Tools, ValidateAndInfoSeeBothPluginsTheirPortsAndTheUi)
 {
   HostProgram dir;
-  const HostResult v =
-    Shell(dir, "lv2_validate '" CREST_LV2_BUNDLE_DIR "/manifest.ttl' '" CREST_LV2_BUNDLE_DIR "/QX-Crest.ttl'");
+  const HostResult v = Shell(dir, "lv2_validate '" CREST_LV2_BUNDLE_DIR "/manifest.ttl' '" CREST_LV2_BUNDLE_DIR
+                                  "/QX-Crest.ttl'");
   EXPECT_EQ(v.exitCode, 0) << v.out << v.err;
   EXPECT_NE((v.out + v.err).find("Found 0 errors"), std::string::npos) << v.out << v.err;
 
@@ -63,8 +66,8 @@ TEST(Lv2Tools, Lv2applyPassesFilesThroughSampleForSample)
     in.samples[100] = -0.0f;
     in.samples[201] = 1e-41f;
     HostProgram::writeSound(dir.path("in.wav"), in);
-    const HostResult r =
-      Shell(dir, "lv2apply -i in.wav -o out.wav '" + Uri(channels == 1 ? "mono" : "stereo") + "'", true);
+    const HostResult r = Shell(dir, "lv2apply -i in.wav -o out.wav '" + Uri(channels == 1 ? "mono" : "stereo") + "'",
+                               true);
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     const Sound out = HostProgram::readSound(dir.path("out.wav"));
     ASSERT_EQ(out.channels, channels);

@@ -126,8 +126,8 @@ TEST(Lv2Ui, OpensInTheParentReportsCameraDragsAndReopensWithTheLandscapeKept)
   {
     SCOPED_TRACE(round);
     LV2UI_Widget widget = nullptr;
-    LV2UI_Handle h = ui->instantiate(ui, Lv2PluginUri("ui").c_str(), bundle.c_str(), &UiHost::Write, &host,
-                                     &widget, list);
+    LV2UI_Handle h = ui->instantiate(ui, Lv2PluginUri("ui").c_str(), bundle.c_str(), &UiHost::Write, &host, &widget,
+                                     list);
     ASSERT_NE(h, nullptr);
     ASSERT_NE(widget, nullptr);
     EXPECT_EQ(host.width, 800);

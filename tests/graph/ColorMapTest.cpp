@@ -40,7 +40,7 @@ TEST(ColorMapTest, RangeStretchesTheTableAndIsStoredShrunk)
   map.SetRange(0.5);
   EXPECT_DOUBLE_EQ(map.GetRange(), 0.498);
   const int n = map.GetTableSize();
-  const int whiteFrom = static_cast<int>(std::ceil(std::pow(0.502, 3.0) * n));  // about 0.1265 n
+  const int whiteFrom = static_cast<int>(std::ceil(std::pow(0.502, 3.0) * n)); // about 0.1265 n
   EXPECT_EQ(Grey(map, whiteFrom + 1), 255);
   EXPECT_EQ(Grey(map, n - 1), 255);
   EXPECT_LT(Grey(map, whiteFrom - 40), 255);
@@ -57,7 +57,7 @@ TEST(ColorMapTest, ContrastChangesTheExponent)
   ColorMap map = BlackToWhite(true);
   ASSERT_EQ(map.GetTableSize(), 4096);
   const int before = Grey(map, 512);
-  map.SetContrast(0.5);  // exponent 1 / 1.5 instead of 1 / 3
+  map.SetContrast(0.5); // exponent 1 / 1.5 instead of 1 / 3
   EXPECT_DOUBLE_EQ(map.GetContrast(), 0.5);
   const int expected = static_cast<int>(255.0 * std::sqrt(std::pow(512.0 / 4096.0, 1.0 / 1.5)));
   EXPECT_NEAR(Grey(map, 512), expected, 1);
@@ -85,7 +85,7 @@ TEST(ColorMapTest, PackingAndStopBlending)
   ColorMap split({{0.0, {255, 0, 0, 255}}, {0.5, {255, 0, 0, 255}}, {0.5, {0, 255, 0, 255}}, {1.0, {0, 255, 0, 255}}},
                  false);
   const int n = split.GetTableSize();
-  const int atHalf = static_cast<int>(std::pow(0.25, 3.0) * n);  // sqrt(t^(1/3)) = 0.5
+  const int atHalf = static_cast<int>(std::pow(0.25, 3.0) * n); // sqrt(t^(1/3)) = 0.5
   EXPECT_EQ(split.GetTableData()[atHalf] & 0xffffff, 0x00ff00u);
   EXPECT_EQ(split.GetTableData()[atHalf - 50] & 0xffffff, 0x0000ffu);
   EXPECT_EQ(split.GetTableData()[n - 1] & 0xffffff, 0x00ff00u);

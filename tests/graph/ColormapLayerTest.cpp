@@ -3,8 +3,8 @@
 #include "graph/SpectrogramDisplay.h"
 
 #include "graph/ColorMap.h"
-#include "graph/GraphControl10.h"
 #include "graph/ColormapImageSource.h"
+#include "graph/GraphControl10.h"
 #include "tests/support/FakePlug.h"
 #include "tests/support/NeedsDisplay.h"
 

@@ -135,7 +135,7 @@ TEST(GraphControl10Test, ColoursReachTheScreenAsGiven)
   LambdaDrawer drawer([](NVGcontext* vg, int, int) {
     nvgFillColor(vg, nvgRGBA(255, 128, 128, 255));
     nvgBeginPath(vg);
-    nvgRect(vg, 0, 0, 32, 16);  // renderer y 0..16: the bottom on screen
+    nvgRect(vg, 0, 0, 32, 16); // renderer y 0..16: the bottom on screen
     nvgFill(vg);
   });
   rig.Graph().AddCustomDrawer(&drawer);
@@ -188,7 +188,7 @@ TEST(GraphControl10Test, PointCurvesDrawSquaresOfThePointSize)
   ASSERT_NE(curve, nullptr);
   curve->mPointsMode = true;
   curve->mPointSize = 4.0;
-  curve->mColor[0] = 1.0f;  // red on screen
+  curve->mColor[0] = 1.0f; // red on screen
   curve->mFillAlpha = 1.0;
   curve->mXValues[0] = 10.0;
   curve->mYValues[0] = 10.0;
@@ -256,7 +256,7 @@ TEST(GraphControl10Test, LateDoubleClickReachesControlsAsMouseDownOnly)
 
   gFakeNow = 1000.0;
   graph.OnMouseDown(5, 5, &mod);
-  gFakeNow = 2000.0;  // a second after the press: no double click
+  gFakeNow = 2000.0; // a second after the press: no double click
   EXPECT_FALSE(graph.OnMouseDblClick(6, 7, &mod));
   EXPECT_EQ(control.mEvents, (std::vector<std::string>{"down 5,5", "down 6,7"}));
 
@@ -287,7 +287,7 @@ TEST(GraphControl10Test, WithoutDisplayNothingIsRendered)
 
 TEST(GraphControl10Test, AutoAdjustGlidesTowardThreeQuartersOfTheHighestPoint)
 {
-  ScopedNoDisplay noDisplay;  // arithmetic only
+  ScopedNoDisplay noDisplay; // arithmetic only
   FakePlug plug;
   GraphControl10 graph(&plug, nullptr, IRECT(0, 0, 40, 40), -1, 2, 4, "");
   graph.GetCurve(0)->mYValues[1] = 0.5;
@@ -297,7 +297,7 @@ TEST(GraphControl10Test, AutoAdjustGlidesTowardThreeQuartersOfTheHighestPoint)
   EXPECT_DOUBLE_EQ(graph.GetAutoAdjustFactor(), 1.5);
   EXPECT_TRUE(graph.IsGraphDirty());
 
-  graph.GetCurve(1)->mYValues[3] = 1.5;  // target 0.5
+  graph.GetCurve(1)->mYValues[3] = 1.5; // target 0.5
   graph.UpdateAutoAdjust();
   EXPECT_DOUBLE_EQ(graph.GetAutoAdjustFactor(), 0.9 * 1.5 + 0.1 * 0.5);
 

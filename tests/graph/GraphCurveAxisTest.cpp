@@ -134,7 +134,7 @@ TEST(GraphAxisTest, VerticalAxisMapsThroughTheBoundsAndOffset)
   axis.mOffset = 3.0;
   GraphAxis::Mapping mapping;
   mapping.y0 = 0.0;
-  mapping.y1 = 0.5;  // the graph's drawing bounds
+  mapping.y1 = 0.5; // the graph's drawing bounds
   std::vector<GraphAxis::GridLine> lines;
   std::vector<GraphAxis::LabelPlace> places;
   axis.Layout(false, mapping, 200, 100, &lines, &places);

@@ -47,7 +47,7 @@ TEST(LICE_GL_SysBitmapTest, ResizeRemakesTheFramebuffer)
   EXPECT_FALSE(bitmap->IsValid());
   EXPECT_EQ(bitmap->getBits(), nullptr);
   EXPECT_FALSE(bitmap->ReadBack());
-  bitmap->clear(0);  // nothing to clear: nothing happens
+  bitmap->clear(0); // nothing to clear: nothing happens
 }
 
 TEST(LICE_GL_SysBitmapTest, EmptyBitmapNeedsNoContext)

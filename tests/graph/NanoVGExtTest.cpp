@@ -172,12 +172,12 @@ TEST(NanoVGExtTest, ColormapRecoloursConvexFillsOnly)
   ASSERT_GT(half, 0);
   canvas.Frame([&](NVGcontext* vg) {
     nvgSetColormap(vg, colormap);
-    FillRectWithImage(vg, 0, 0, 20, 20, half);     // convex: through the colormap
-    FillLWithImage(vg, 30, 0, 30, half);            // concave: plain float colour
+    FillRectWithImage(vg, 0, 0, 20, 20, half); // convex: through the colormap
+    FillLWithImage(vg, 30, 0, 30, half);       // concave: plain float colour
     nvgSetColormap(vg, 0);
-    FillRectWithImage(vg, 70, 0, 20, 20, half);    // convex after a colormapped one
+    FillRectWithImage(vg, 70, 0, 20, 20, half); // convex after a colormapped one
     nvgSetColormap(vg, 9999);
-    FillRectWithImage(vg, 0, 40, 20, 20, half);    // no such texture: plain
+    FillRectWithImage(vg, 0, 40, 20, 20, half); // no such texture: plain
   });
   // The middle texel of 256: value 0.5 selects texel 128.
   ExpectRGBA(canvas.RendererRGBA(10, 10), 128, 127, 77, 255);

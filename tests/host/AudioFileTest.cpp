@@ -14,10 +14,7 @@
 
 namespace
 {
-std::string scratch(const char* name)
-{
-  return "/tmp/crest-audiofile-" + std::to_string(getpid()) + "-" + name;
-}
+std::string scratch(const char* name) { return "/tmp/crest-audiofile-" + std::to_string(getpid()) + "-" + name; }
 } // namespace
 
 TEST(AudioFile, FloatWavRoundTripKeepsEveryBitAndRewinds)

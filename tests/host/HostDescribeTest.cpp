@@ -42,7 +42,7 @@ TEST(HostDescribe, JsonListsDescriptionComponentsAndTwelveParameters)
   EXPECT_EQ(params[0].at("offText"), "bypass");
   EXPECT_EQ(params[0].at("onText"), "on");
   EXPECT_EQ(params[0].at("display"), "bypass");
-  const char* names[] = {"Mode", "Speed", "Density", "Scale", "Angle0", "Angle1",
+  const char* names[] = {"Mode",   "Speed", "Density",  "Scale",     "Angle0", "Angle1",
                          "CamFov", "Graph", "SmallGUI", "MediumGUI", "BigGUI"};
   for (int i = 1; i < 12; ++i)
   {

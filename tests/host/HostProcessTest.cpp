@@ -15,10 +15,7 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-bool saysEqual(const HostResult& r)
-{
-  return r.out.find("output equals input: yes\n") != std::string::npos;
-}
+bool saysEqual(const HostResult& r) { return r.out.find("output equals input: yes\n") != std::string::npos; }
 } // namespace
 
 TEST(HostProcess, StereoAndMonoFilesPassUnchangedAtTheirRate)
@@ -53,8 +50,8 @@ TEST(HostProcess, EveryBlockSizeAndSwitchKeepsTheOutputExact)
   HostProgram host;
   const Sound in = HostProgram::makeSound(2, 44100, 30011, 7);
   HostProgram::writeSound(host.path("in.wav"), in);
-  const char* variants[] = {"--block 1",   "--block 333", "--block 1024",
-                            "--bypass",    "--transport", "--transport --block 64 --set 2=0.9 --set 1=1"};
+  const char* variants[] = {"--block 1", "--block 333", "--block 1024",
+                            "--bypass",  "--transport", "--transport --block 64 --set 2=0.9 --set 1=1"};
   for (const char* v : variants)
   {
     SCOPED_TRACE(v);

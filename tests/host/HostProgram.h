@@ -72,8 +72,8 @@ public:
   {
     const std::string out = path(".stdout");
     const std::string err = path(".stderr");
-    const std::string cmd = "cd '" + mDir + "' && " + prefix + " '" + CREST_HOST_BIN + "' --bundle '" +
-                            bundle + "' " + args + " >'" + out + "' 2>'" + err + "'";
+    const std::string cmd = "cd '" + mDir + "' && " + prefix + " '" + CREST_HOST_BIN + "' --bundle '" + bundle +
+                            "' " + args + " >'" + out + "' 2>'" + err + "'";
     const int status = std::system(cmd.c_str());
     HostResult r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

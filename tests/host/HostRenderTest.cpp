@@ -6,10 +6,7 @@
 
 namespace
 {
-bool haveXvfb()
-{
-  return std::system("command -v xvfb-run >/dev/null 2>&1") == 0;
-}
+bool haveXvfb() { return std::system("command -v xvfb-run >/dev/null 2>&1") == 0; }
 
 // Width and height from a PNG's IHDR chunk, or 0 x 0 when it is not a PNG.
 std::pair<unsigned, unsigned> pngSize(const std::string& file)

@@ -19,7 +19,8 @@ std::vector<double> readState(const std::string& file)
 void writeState(const std::string& file, const std::vector<double>& values)
 {
   std::ofstream(file, std::ios::binary)
-    .write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(double)));
+    .write(reinterpret_cast<const char*>(values.data()),
+           static_cast<std::streamsize>(values.size() * sizeof(double)));
 }
 
 const std::vector<double> kFresh = {0, 50, 50, 50, 0, 15, 45, 0, 1, 0, 0};

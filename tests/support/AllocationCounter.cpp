@@ -36,11 +36,25 @@ void* operator new(size_t size) { return Allocate(size); }
 void* operator new[](size_t size) { return Allocate(size); }
 void* operator new(size_t size, const std::nothrow_t&) noexcept
 {
-  try { return Allocate(size); } catch (...) { return nullptr; }
+  try
+  {
+    return Allocate(size);
+  }
+  catch (...)
+  {
+    return nullptr;
+  }
 }
 void* operator new[](size_t size, const std::nothrow_t&) noexcept
 {
-  try { return Allocate(size); } catch (...) { return nullptr; }
+  try
+  {
+    return Allocate(size);
+  }
+  catch (...)
+  {
+    return nullptr;
+  }
 }
 void* operator new(size_t size, std::align_val_t a) { return AllocateAligned(size, a); }
 void* operator new[](size_t size, std::align_val_t a) { return AllocateAligned(size, a); }

@@ -59,10 +59,7 @@ protected:
   }
   static bool Lit(Rgb c) { return c.r + c.g + c.b > 60; }
   static bool White(Rgb c) { return c.r >= 245 && c.g >= 245 && c.b >= 245; }
-  static bool LightBlue(Rgb c)
-  {
-    return std::abs(c.r - 128) <= 12 && std::abs(c.g - 128) <= 12 && c.b >= 243;
-  }
+  static bool LightBlue(Rgb c) { return std::abs(c.r - 128) <= 12 && std::abs(c.g - 128) <= 12 && c.b >= 243; }
 
   // Screen position of a renderer point: y = 0 is the bottom row.
   static int Column(double x) { return static_cast<int>(std::floor(x)); }

@@ -68,8 +68,7 @@ int GetTextureSize(void* u, int image, int* w, int* h)
 void Viewport(void*, float, float, float) {}
 void Cancel(void*) {}
 void Flush(void*) {}
-void Fill(void* u, NVGpaint*, NVGcompositeOperationState, NVGscissor*, float, const float*,
-          const NVGpath*, int)
+void Fill(void* u, NVGpaint*, NVGcompositeOperationState, NVGscissor*, float, const float*, const NVGpath*, int)
 {
   static_cast<Recording*>(u)->fills++;
 }
@@ -90,11 +89,11 @@ void StrokeCb(void* u, NVGpaint* paint, NVGcompositeOperationState, NVGscissor*,
   }
   static_cast<Recording*>(u)->strokes.push_back(s);
 }
-void TrianglesCb(void* u, NVGpaint* paint, NVGcompositeOperationState, NVGscissor*,
-                 const NVGvertex* verts, int nverts, float)
+void TrianglesCb(void* u, NVGpaint* paint, NVGcompositeOperationState, NVGscissor*, const NVGvertex* verts,
+                 int nverts, float)
 {
   static_cast<Recording*>(u)->triangles.push_back(
-      {paint->innerColor, paint->image, std::vector<NVGvertex>(verts, verts + nverts)});
+    {paint->innerColor, paint->image, std::vector<NVGvertex>(verts, verts + nverts)});
 }
 void RenderDelete(void*) {}
 

@@ -13,8 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace
@@ -33,9 +33,8 @@ void FillNoisyHistory(LinesRender& lines)
     {
       seed = seed * 1664525u + 1013904223u;
       const double noise = (seed >> 8) / static_cast<double>(1u << 24);
-      line[static_cast<size_t>(i)] = {i / 1024.0 - 0.5,
-                                      0.25 + 0.2 * std::sin(i * 0.02 + k * 0.3) + 0.15 * noise * std::exp(-i / 400.0),
-                                      0.0};
+      line[static_cast<size_t>(i)] = {
+        i / 1024.0 - 0.5, 0.25 + 0.2 * std::sin(i * 0.02 + k * 0.3) + 0.15 * noise * std::exp(-i / 400.0), 0.0};
     }
     lines.AddPoints(line);
   }
@@ -93,8 +92,8 @@ TEST(LinesRenderPixels, DensestFrameOfEveryModeMatchesTheOriginalSequence)
   {
     SCOPED_TRACE(mode);
     lines.SetMode(mode);
-    const std::vector<LICE_pixel> expected =
-        Snapshot(canvas, original, [&] { OriginalLandscape::Draw(original, lines, kW, kH, originalWhite); });
+    const std::vector<LICE_pixel> expected = Snapshot(
+      canvas, original, [&] { OriginalLandscape::Draw(original, lines, kW, kH, originalWhite); });
     const std::vector<LICE_pixel> got = Snapshot(canvas, canvas.Vg(), [&] { lines.PreDraw(canvas.Vg(), kW, kH); });
 
     int drawn = 0, same = 0, offEdge = 0;

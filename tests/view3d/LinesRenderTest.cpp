@@ -31,8 +31,8 @@ void FillNumberedHistory(LinesRender& lines)
 
 // The drawing line the sampling should give for history line h, before and
 // after projection through the drawer's own camera.
-std::vector<Point3D> ExpectedLine(const LinesRender& lines, int h, int pointsPerLine, double z,
-                                  double scale, int width, int height)
+std::vector<Point3D> ExpectedLine(const LinesRender& lines, int h, int pointsPerLine, double z, double scale,
+                                  int width, int height)
 {
   const std::vector<Point3D>& src = lines.GetHistoryLine(h);
   std::vector<Point3D> out(static_cast<size_t>(pointsPerLine));
@@ -303,8 +303,7 @@ TEST(LinesRender, ProjectLinesSamplesTheHistoryByModeAndDensity)
   lines.ProjectLines(width, height);
   ASSERT_EQ(lines.GetNumProjectedLines(), 16);
   for (int li = 0; li < 16; li++)
-    ExpectProjectedLine(lines, li,
-                        ExpectedLine(lines, 2 * li, 256, 0.5 - li / 16.0, 0.25, width, height));
+    ExpectProjectedLine(lines, li, ExpectedLine(lines, 2 * li, 256, 0.5 - li / 16.0, 0.25, width, height));
 
   // Mode 1, density 16: 64 lines of 16 points, each history line at two
   // neighbouring depths.
@@ -312,8 +311,7 @@ TEST(LinesRender, ProjectLinesSamplesTheHistoryByModeAndDensity)
   lines.ProjectLines(width, height);
   ASSERT_EQ(lines.GetNumProjectedLines(), 64);
   for (int li = 0; li < 64; li++)
-    ExpectProjectedLine(lines, li,
-                        ExpectedLine(lines, li / 2, 16, 0.5 - li / 64.0, 0.25, width, height));
+    ExpectProjectedLine(lines, li, ExpectedLine(lines, li / 2, 16, 0.5 - li / 64.0, 0.25, width, height));
 
   // Mode 2, density 64: 64 lines of 64 points, history lines repeating.
   lines.SetMode(2);
@@ -321,8 +319,7 @@ TEST(LinesRender, ProjectLinesSamplesTheHistoryByModeAndDensity)
   lines.ProjectLines(width, height);
   ASSERT_EQ(lines.GetNumProjectedLines(), 64);
   for (int li = 0; li < 64; li++)
-    ExpectProjectedLine(lines, li,
-                        ExpectedLine(lines, li / 2, 64, 0.5 - li / 64.0, 0.25, width, height));
+    ExpectProjectedLine(lines, li, ExpectedLine(lines, li / 2, 64, 0.5 - li / 64.0, 0.25, width, height));
 
   // Mode 0, density 40: 40 lines, history line trunc(32 li / 40).
   lines.SetMode(0);
@@ -330,8 +327,7 @@ TEST(LinesRender, ProjectLinesSamplesTheHistoryByModeAndDensity)
   lines.ProjectLines(width, height);
   ASSERT_EQ(lines.GetNumProjectedLines(), 40);
   for (int li = 0; li < 40; li++)
-    ExpectProjectedLine(lines, li,
-                        ExpectedLine(lines, 32 * li / 40, 256, 0.5 - li / 40.0, 0.25, width, height));
+    ExpectProjectedLine(lines, li, ExpectedLine(lines, 32 * li / 40, 256, 0.5 - li / 40.0, 0.25, width, height));
 
   // Sampling leaves the history as it was.
   for (int h = 0; h < 32; h++)

@@ -25,9 +25,9 @@ extern "C" {
 #endif
 
 #if defined(_WIN32)
-#  define ACF_EXPORT __declspec(dllexport)
+#define ACF_EXPORT __declspec(dllexport)
 #else
-#  define ACF_EXPORT __attribute__((visibility("default")))
+#define ACF_EXPORT __attribute__((visibility("default")))
 #endif
 
 typedef int32_t AcfResult;
@@ -48,8 +48,7 @@ typedef int32_t AcfResult;
 #define ACF_SDK_VERSION 0x00010000u
 
 /** Four-character code, first character in the highest byte. */
-#define ACF_FOURCC(a, b, c, d) \
-  (((uint32_t)(a) << 24) | ((uint32_t)(b) << 16) | ((uint32_t)(c) << 8) | (uint32_t)(d))
+#define ACF_FOURCC(a, b, c, d) (((uint32_t)(a) << 24) | ((uint32_t)(b) << 16) | ((uint32_t)(c) << 8) | (uint32_t)(d))
 
 /** Largest block a render call may ask for; larger ones are refused. */
 #define ACF_MAX_BLOCK_FRAMES 1024
@@ -99,7 +98,7 @@ typedef struct AcfParameterInfo
   char id[16];
   char name[ACF_NAME_SIZE];
   char unit[ACF_NAME_SIZE];
-  int32_t kind; /**< AcfParameterKind */
+  int32_t kind;                            /**< AcfParameterKind */
   double minValue, maxValue, defaultValue; /**< in the parameter's own units */
   double defaultNormalized;
   int32_t numSteps;
@@ -168,19 +167,16 @@ typedef struct AcfEffectFactory
 
   /** One block of at most ACF_MAX_BLOCK_FRAMES frames; channel counts are
       the component's. A block of 0 frames does nothing. */
-  AcfResult (*render)(AcfEffect* effect, const float* const* inputs, float* const* outputs,
-                      int32_t numFrames);
+  AcfResult (*render)(AcfEffect* effect, const float* const* inputs, float* const* outputs, int32_t numFrames);
 
   int32_t (*numChunks)(AcfEffect* effect);
   AcfResult (*chunkIdByIndex)(AcfEffect* effect, int32_t index, uint32_t* chunkId);
   AcfResult (*chunkSize)(AcfEffect* effect, uint32_t chunkId, int32_t* size);
   /** `capacity` is the number of data bytes that fit after the header;
       a record too small is refused with ACF_ERROR_INVALID_ARGUMENT. */
-  AcfResult (*getChunk)(AcfEffect* effect, uint32_t chunkId, AcfChunkHeader* chunk,
-                        int32_t capacity);
+  AcfResult (*getChunk)(AcfEffect* effect, uint32_t chunkId, AcfChunkHeader* chunk, int32_t capacity);
   AcfResult (*setChunk)(AcfEffect* effect, uint32_t chunkId, const AcfChunkHeader* chunk);
-  AcfResult (*compareActiveChunk)(AcfEffect* effect, const AcfChunkHeader* chunk,
-                                  int32_t* isEqual);
+  AcfResult (*compareActiveChunk)(AcfEffect* effect, const AcfChunkHeader* chunk, int32_t* isEqual);
   /** Grows whenever the host should compare its stored state again. */
   int32_t (*changeCounter)(AcfEffect* effect);
 
@@ -195,8 +191,7 @@ typedef struct AcfEffectFactory
       `rgba` (width * height * 4 bytes). graphOnly 0: the whole editor, and
       the size must be the editor's. graphOnly 1: the graph alone, first
       resized to width x height (both multiples of 4, else refused). */
-  AcfResult (*editorSnapshot)(AcfEffect* effect, int32_t graphOnly, uint8_t* rgba,
-                              int32_t width, int32_t height);
+  AcfResult (*editorSnapshot)(AcfEffect* effect, int32_t graphOnly, uint8_t* rgba, int32_t width, int32_t height);
 } AcfEffectFactory;
 
 /** Component entry points. Each returns ACF_SUCCESS or an error code. */
