@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 // Decimation in frequency forward, decimation in time inverse, so that the
@@ -38,7 +39,9 @@ namespace
 constexpr int kMaxBits = FftTables::kMaxBits;
 static_assert(Fft::kMaxSize == 1 << kMaxBits, "the tables cover every supported length");
 
-FftTables* gTables = nullptr;
+// Freed when the module is unloaded: hosts load and unload plug-ins many
+// times in one process.
+std::unique_ptr<FftTables> gTables;
 std::once_flag gTablesOnce;
 std::atomic<bool> gWideEnabled{false};
 bool gWideAvailable = false;

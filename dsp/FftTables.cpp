@@ -83,9 +83,9 @@ void AppendGroup(std::vector<double>& table, long j0, long step, long len)
 }
 } // namespace
 
-FftTables* FftTables::Build()
+std::unique_ptr<FftTables> FftTables::Build()
 {
-  FftTables* t = new FftTables;
+  auto t = std::make_unique<FftTables>();
   for (int b = 5; b <= kMaxBits; b += 2)
   {
     const long len = 1L << b;

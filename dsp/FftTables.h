@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct FftTables
@@ -22,6 +23,6 @@ struct FftTables
   // bit reversal over kMaxBits bits; shorter lengths shift it down
   std::vector<uint16_t> reverse;
 
-  // The tables of every length up to 2^kMaxBits; never freed by Fft.
-  static FftTables* Build();
+  // The tables of every length up to 2^kMaxBits.
+  static std::unique_ptr<FftTables> Build();
 };

@@ -21,8 +21,10 @@
 //   and edited where the colormap lookup goes, then compiled and swapped into
 //   the shader record.
 
-#include "graph/NanoVGExt.h"
+// First: NanoVG itself, with the renames the other headers rely on.
 #include "graph/NanoVGBackEnd.h"
+
+#include "graph/NanoVGExt.h"
 #include "graph/NanoVGExtCalls.h"
 #include "graph/NanoVGExtContext.h"
 #include "graph/NanoVGExtFlush.h"
