@@ -19,6 +19,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -100,30 +102,16 @@ void LandscapeSubject(benchmark::State& state, Path path, int mode)
 } // namespace
 
 BENCHMARK(LandscapeBaseline)->Name("Landscape800x410:baseline")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, a, Path::Original, 0)
-  ->Name("Landscape800x410:subject_freq_original")
-  ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, b, Path::OriginalNoStencil, 0)
-  ->Name("Landscape800x410:subject_freq_nostencil")
-  ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, c, Path::Graph, 0)
-  ->Name("Landscape800x410:subject_freq_graph")
-  ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, d, Path::Original, 1)
-  ->Name("Landscape800x410:subject_time_original")
-  ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, e, Path::OriginalNoStencil, 1)
-  ->Name("Landscape800x410:subject_time_nostencil")
-  ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, f, Path::Graph, 1)
-  ->Name("Landscape800x410:subject_time_graph")
-  ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, g, Path::Original, 2)
-  ->Name("Landscape800x410:subject_points_original")
-  ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, h, Path::OriginalNoStencil, 2)
-  ->Name("Landscape800x410:subject_points_nostencil")
-  ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LandscapeSubject, i, Path::Graph, 2)
-  ->Name("Landscape800x410:subject_points_graph")
-  ->Unit(benchmark::kMillisecond);
+// Every mode through every path, named "Landscape800x410:subject_<mode>_<path>".
+[[maybe_unused]] const bool gSubjectsRegistered = [] {
+  const char* const modes[] = {"freq", "time", "points"};
+  const std::pair<Path, const char*> paths[] = {
+    {Path::Original, "original"}, {Path::OriginalNoStencil, "nostencil"}, {Path::Graph, "graph"}};
+  for (int mode = 0; mode < 3; ++mode)
+    for (const auto& path : paths)
+    {
+      const std::string name = std::string("Landscape800x410:subject_") + modes[mode] + "_" + path.second;
+      benchmark::RegisterBenchmark(name.c_str(), LandscapeSubject, path.first, mode)->Unit(benchmark::kMillisecond);
+    }
+  return true;
+}();
