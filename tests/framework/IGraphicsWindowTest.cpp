@@ -16,6 +16,8 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include "tests/support/XEvents.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -82,28 +84,6 @@ struct HostWindow
   Display* display = nullptr;
   Window window = 0;
 };
-
-void Send(Display* d, Window w, XEvent ev)
-{
-  ev.xany.display = d;
-  ev.xany.window = w;
-  XSendEvent(d, w, True, NoEventMask, &ev);
-  XSync(d, False);
-}
-
-XEvent Button(int type, Window w, int x, int y, unsigned button, Time time, unsigned state = 0)
-{
-  XEvent ev{};
-  ev.type = type;
-  ev.xbutton.window = w;
-  ev.xbutton.x = x;
-  ev.xbutton.y = y;
-  ev.xbutton.button = button;
-  ev.xbutton.time = time;
-  ev.xbutton.state = state;
-  ev.xbutton.same_screen = True;
-  return ev;
-}
 
 // Lets the editor handle what the server delivered.
 void Pump(IGraphics* g)
@@ -227,14 +207,7 @@ TEST(IGraphicsWindow, WindowEventsReachTheControls)
 
   // Press, drag up by 10, release.
   Send(d, w, Button(ButtonPress, w, 20, 30, Button1, 1000));
-  XEvent motion{};
-  motion.type = MotionNotify;
-  motion.xmotion.x = 20;
-  motion.xmotion.y = 20;
-  motion.xmotion.time = 1010;
-  motion.xmotion.state = Button1Mask;
-  motion.xmotion.same_screen = True;
-  Send(d, w, motion);
+  Send(d, w, Motion(w, 20, 20, 1010, Button1Mask));
   Send(d, w, Button(ButtonRelease, w, 20, 20, Button1, 1020));
   // A second press soon after and near by: a double click.
   Send(d, w, Button(ButtonPress, w, 21, 29, Button1, 1200));

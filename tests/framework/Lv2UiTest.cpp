@@ -22,6 +22,8 @@
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 
+#include "tests/support/XEvents.h"
+
 namespace
 {
 struct UiHost
@@ -58,22 +60,6 @@ void Play(Lv2Instance& plug, int blocks)
       l[i] = r[i] = static_cast<float>(0.4 * std::sin(0.031 * t) + 0.2 * std::sin(0.0071 * t));
     plug.Run(512);
   }
-}
-
-void SendButton(Display* d, Window w, int type, int x, int y, unsigned state)
-{
-  XEvent e{};
-  e.type = type;
-  e.xbutton.window = w;
-  e.xbutton.x = x;
-  e.xbutton.y = y;
-  e.xbutton.button = Button1;
-  e.xbutton.state = state;
-  e.xbutton.same_screen = True;
-  if (type == MotionNotify)
-    e.xmotion.is_hint = NotifyNormal;
-  XSendEvent(d, w, True, NoEventMask, &e);
-  XFlush(d);
 }
 
 // The adapter's class is compiled into the module only, so this binary has
@@ -153,10 +139,9 @@ TEST(Lv2Ui, OpensInTheParentReportsCameraDragsAndReopensWithTheLandscapeKept)
     const IRECT* g = crest->GetGraph()->GetRECT();
     const Window editor = reinterpret_cast<Window>(widget);
     const int x = (g->L + g->R) / 2, y = (g->T + g->B) / 2;
-    SendButton(display, editor, ButtonPress, x, y, 0);
-    SendButton(display, editor, MotionNotify, x + 40, y, Button1Mask);
-    SendButton(display, editor, ButtonRelease, x + 40, y, Button1Mask);
-    XSync(display, False);
+    Send(display, editor, Button(ButtonPress, editor, x, y, Button1, CurrentTime));
+    Send(display, editor, Motion(editor, x + 40, y, CurrentTime, Button1Mask));
+    Send(display, editor, Button(ButtonRelease, editor, x + 40, y, Button1, CurrentTime, Button1Mask));
     for (int i = 0; i < 5; ++i)
       idle->idle(h);
     LilvNode* symbol = lilv_new_string(world.World(), "angle0");

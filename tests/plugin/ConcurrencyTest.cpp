@@ -18,25 +18,45 @@
 
 namespace
 {
-// Renders a sine in stereo blocks until stop is set and at least minBlocks
-// were rendered; every output sample is checked against its input.
-std::thread AudioThread(TestHost& host, int block, std::atomic<bool>& stop, std::atomic<int>& blocks, int minBlocks)
+// Renders a sine in stereo blocks on a thread of its own until stopped, and
+// at least minBlocks; every output sample is checked against its input.
+class AudioThread
 {
-  return std::thread([&host, block, &stop, &blocks, minBlocks] {
-    std::vector<float> l(block), r(block), ol(block), orr(block);
-    const float* ins[2] = {l.data(), r.data()};
-    float* outs[2] = {ol.data(), orr.data()};
-    long t = 0;
-    while (!stop.load() || blocks.load() < minBlocks)
-    {
-      for (int i = 0; i < block; ++i, ++t)
-        l[i] = r[i] = static_cast<float>(0.5 * std::sin(0.03 * t));
-      ASSERT_EQ(host.Factory()->render(host.Effect(), ins, outs, block), ACF_SUCCESS);
-      ASSERT_EQ(std::memcmp(ol.data(), l.data(), sizeof(float) * block), 0);
-      ++blocks;
-    }
-  });
-}
+public:
+  AudioThread(TestHost& host, int block, int minBlocks)
+    : mThread([this, &host, block, minBlocks] {
+        std::vector<float> l(block), r(block), ol(block), orr(block);
+        const float* ins[2] = {l.data(), r.data()};
+        float* outs[2] = {ol.data(), orr.data()};
+        long t = 0;
+        while (!mStop.load() || mBlocks.load() < minBlocks)
+        {
+          for (int i = 0; i < block; ++i, ++t)
+            l[i] = r[i] = static_cast<float>(0.5 * std::sin(0.03 * t));
+          ASSERT_EQ(host.Factory()->render(host.Effect(), ins, outs, block), ACF_SUCCESS);
+          ASSERT_EQ(std::memcmp(ol.data(), l.data(), sizeof(float) * block), 0);
+          ++mBlocks;
+        }
+      })
+  {
+  }
+  ~AudioThread() { Stop(); }
+
+  int Blocks() const { return mBlocks.load(); }
+  // Ends the thread; the blocks it rendered.
+  int Stop()
+  {
+    mStop = true;
+    if (mThread.joinable())
+      mThread.join();
+    return Blocks();
+  }
+
+private:
+  std::atomic<bool> mStop{false};
+  std::atomic<int> mBlocks{0};
+  std::thread mThread;
+};
 } // namespace
 
 TEST(Concurrency, AudioThreadAndInterfaceThreadShareThePlugIn)
@@ -46,9 +66,7 @@ TEST(Concurrency, AudioThreadAndInterfaceThreadShareThePlugIn)
   auto* f = host.Factory();
   AcfEffect* e = host.Effect();
 
-  std::atomic<bool> stop{false};
-  std::atomic<int> blocks{0};
-  std::thread audio = AudioThread(host, 512, stop, blocks, 200);
+  AudioThread audio(host, 512, 200);
 
   std::vector<uint8_t> rgba(800 * 556 * 4);
   for (int i = 0; i < 60; ++i)
@@ -62,9 +80,7 @@ TEST(Concurrency, AudioThreadAndInterfaceThreadShareThePlugIn)
     if (i % 10 == 0)
       f->editorSnapshot(e, 1, rgba.data(), 400, 200);
   }
-  stop = true;
-  audio.join();
-  EXPECT_GE(blocks.load(), 200);
+  EXPECT_GE(audio.Stop(), 200);
   EXPECT_GT(host.Plug()->GetView()->GetFrameCount(), 0u);
 }
 
@@ -139,9 +155,8 @@ TEST(Concurrency, MouseAndStateCallsWhileTheAudioThreadRenders)
   host.record = false;
   auto* f = host.Factory();
   AcfEffect* e = host.Effect();
+  AudioThread audio(host, 256, 0);
   std::atomic<bool> stop{false};
-  std::atomic<int> blocks{0};
-  std::thread audio = AudioThread(host, 256, stop, blocks, 0);
   std::thread state([&] {
     const std::vector<unsigned char> chunk = host.GetChunk();
     while (!stop.load())
@@ -156,7 +171,7 @@ TEST(Concurrency, MouseAndStateCallsWhileTheAudioThreadRenders)
   const int cx = (r->L + r->R) / 2, cy = (r->T + r->B) / 2;
   IMouseMod left(true), alt(true);
   alt.A = true;
-  for (int i = 0; i < 40 || blocks.load() < 100; ++i)
+  for (int i = 0; i < 40 || audio.Blocks() < 100; ++i)
   {
     g->OnMouseDown(cx, cy, &left);
     g->OnMouseDrag(cx + 5 + i, cy + 3, &left);
@@ -168,7 +183,6 @@ TEST(Concurrency, MouseAndStateCallsWhileTheAudioThreadRenders)
     f->editorIdle(e);
   }
   stop = true;
-  audio.join();
   state.join();
-  EXPECT_GE(blocks.load(), 100);
+  EXPECT_GE(audio.Stop(), 100);
 }

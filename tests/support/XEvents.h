@@ -1,0 +1,42 @@
+// Pointer events sent to a window the way the X server delivers them, for
+// tests that drive an editor through its window. Include it after gtest and
+// the other headers: Xlib's macros (None, Bool) would spoil them.
+#pragma once
+
+#include <X11/Xlib.h>
+
+inline void Send(Display* d, Window w, XEvent ev)
+{
+  ev.xany.display = d;
+  ev.xany.window = w;
+  XSendEvent(d, w, True, NoEventMask, &ev);
+  XSync(d, False);
+}
+
+inline XEvent Button(int type, Window w, int x, int y, unsigned button, Time time, unsigned state = 0)
+{
+  XEvent ev{};
+  ev.type = type;
+  ev.xbutton.window = w;
+  ev.xbutton.x = x;
+  ev.xbutton.y = y;
+  ev.xbutton.button = button;
+  ev.xbutton.time = time;
+  ev.xbutton.state = state;
+  ev.xbutton.same_screen = True;
+  return ev;
+}
+
+inline XEvent Motion(Window w, int x, int y, Time time, unsigned state)
+{
+  XEvent ev{};
+  ev.type = MotionNotify;
+  ev.xmotion.window = w;
+  ev.xmotion.x = x;
+  ev.xmotion.y = y;
+  ev.xmotion.time = time;
+  ev.xmotion.state = state;
+  ev.xmotion.is_hint = NotifyNormal;
+  ev.xmotion.same_screen = True;
+  return ev;
+}
