@@ -28,14 +28,14 @@ AcfResult Create(int32_t componentIndex, const AcfHostCallbacks* host, AcfEffect
   const auto& components = GetPlugDescription().components;
   if (componentIndex < 0 || componentIndex >= static_cast<int32_t>(components.size()))
     return ACF_ERROR_INVALID_ARGUMENT;
-  auto* e = new (std::nothrow) AcfEffect{CreatePlugin()};
+  const PlugDescription::Component& component = components[static_cast<size_t>(componentIndex)];
+  auto* e = new (std::nothrow) AcfEffect{CreatePlugin(component.nIn, component.nOut)};
   if (!e || !e->plug)
   {
     delete e;
     return ACF_ERROR_INVALID_ARGUMENT;
   }
   e->plug->SetHost(host);
-  e->plug->SetConnectedChannels(components[componentIndex].nIn, components[componentIndex].nOut);
   ++gLiveEffects;
   *effect = e;
   return ACF_SUCCESS;

@@ -98,8 +98,6 @@ bool IControl::IsHit(int x, int y) { return mTargetRECT.Contains(x, y); }
 
 void IControl::SetDirty(bool push)
 {
-  // Written only when out of range: the audio thread's redraw request on
-  // the graph control must not write a value the editor's thread may change.
   const double v = mValue;
   const double clamped = std::clamp(v, mClampLo, mClampHi);
   if (clamped != v)
@@ -110,6 +108,12 @@ void IControl::SetDirty(bool push)
 }
 
 void IControl::SetClean() { mDirty = false; }
+
+void IControl::TakePendingPush()
+{
+  if (mPushPending.exchange(false, std::memory_order_relaxed) && mParamIdx >= 0 && mPlug)
+    mPlug->EchoParameterToHost(mParamIdx);
+}
 
 void IControl::PromptUserInput()
 {

@@ -9,6 +9,8 @@
 #include "framework/IText.h"
 #include "framework/RelaxedAtomic.h"
 
+#include <atomic>
+
 class IGraphics;
 class IPlugBase;
 class LICE_IBitmap;
@@ -51,6 +53,17 @@ public:
   // control also hands its value to the plug-in as a change from the editor.
   virtual void SetDirty(bool push = true);
   virtual void SetClean();
+  // A redraw asked for from any thread, the audio thread included: marks
+  // the control dirty now and leaves the push of a bound control to the
+  // editor's next sync, where TakePendingPush echoes the parameter's value
+  // to the host (at most once per sync, and never from the asking thread).
+  void RequestRedraw()
+  {
+    mDirty = true;
+    mPushPending.store(true, std::memory_order_relaxed);
+  }
+  // On the editor's thread.
+  void TakePendingPush();
   // Asks the editor to prompt for the bound parameter's value (a text
   // entry over the control); nothing without a parameter or an editor.
   virtual void PromptUserInput();
@@ -90,8 +103,7 @@ protected:
   IPlugBase* mPlug;
   IRECT mRECT, mTargetRECT;
   int mParamIdx;
-  // Written on the editor's thread; the audio thread reads the graph
-  // control's value and marks it dirty.
+  // Written on the editor's thread; read by the editor's helpers elsewhere.
   RelaxedAtomic<double> mValue = 0.0;
   double mDefaultValue = -1.0;
   double mClampLo = 0.0, mClampHi = 1.0;
@@ -99,6 +111,7 @@ protected:
   IChannelBlend mBlend;
   double mLastMouseDownMs = -1.0e9;
   RelaxedAtomic<bool> mDirty = true;
+  std::atomic<bool> mPushPending{false};
   bool mHide = false;
   bool mGrayed = false;
   bool mMouseTransparent = false;

@@ -100,21 +100,14 @@ void IGraphics::ClearControls()
     delete c;
 }
 
-void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized)
+void IGraphics::SetParameterFromPlug(int paramIdx, double, bool)
 {
-  IParam* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;
-  if (!param || paramIdx >= mNumParams)
+  // Any thread, the audio thread included: the controls take the
+  // parameter's value at the editor's next sync, on the editor's thread.
+  if (paramIdx < 0 || paramIdx >= mNumParams)
     return;
-  // The caller may hold the plug-in's mutex while the editor's thread holds
-  // the editor lock and waits for that mutex: never wait here.
-  if (!mEditorMutex.TryEnter())
-  {
-    mParamPending[paramIdx] = true;
-    mAnyParamPending = true;
-    return;
-  }
-  ApplyParamToControls(paramIdx, normalized ? value : param->ToNormalized(value));
-  mEditorMutex.Leave();
+  mParamPending[paramIdx].store(true, std::memory_order_relaxed);
+  mAnyParamPending.store(true, std::memory_order_release);
 }
 
 void IGraphics::ApplyParamToControls(int paramIdx, double normalized)
@@ -130,19 +123,17 @@ void IGraphics::SyncWithPlug()
   if (!mPlug)
     return;
   mPlug->OnEditorSync();
-  if (!mAnyParamPending.load())
-    return;
-  WDL_MutexLock lock(&mPlug->GetMutex());
   ApplyPendingParams();
+  for (IControl* c : mControls)
+    c->TakePendingPush();
 }
 
-// With both locks held.
 void IGraphics::ApplyPendingParams()
 {
-  if (!mAnyParamPending.exchange(false))
+  if (!mAnyParamPending.exchange(false, std::memory_order_acquire))
     return;
   for (int i = 0; i < mNumParams; ++i)
-    if (mParamPending[i].exchange(false))
+    if (mParamPending[i].exchange(false, std::memory_order_relaxed))
       ApplyParamToControls(i, mPlug->GetParam(i)->GetNormalized());
 }
 

@@ -7,9 +7,9 @@
 //
 // Threads: every editor operation holds the editor's own lock, which the
 // audio thread never takes; the plug-in's mutex is taken inside it, and
-// only to copy what a redraw needs. Other threads that hold the plug-in's
-// mutex never wait for the editor: what they hand it while it is busy
-// (parameter values, a new size) waits for its next sync.
+// only to copy what a redraw needs. What other threads hand the editor
+// (parameter values, a new size, redraw requests) is marked with atomics
+// and taken at its next sync, so no other thread ever waits for it.
 #pragma once
 
 #include "framework/IBackground.h"
@@ -73,12 +73,13 @@ public:
   int NControls() const { return static_cast<int>(mControls.size()); }
   IControl* GetControl(int idx) { return idx >= 0 && idx < NControls() ? mControls[idx] : nullptr; }
 
-  // Every control bound to the parameter takes the value (normalised, or in
-  // the parameter's units). Never waits: while the editor is busy on
-  // another thread, the controls take the parameter's value at the next sync.
+  // Every control bound to the parameter takes the parameter's value at the
+  // editor's next sync. Wait-free, from any thread (the value arguments are
+  // those of the call's callers; the parameter itself is read at the sync).
   void SetParameterFromPlug(int paramIdx, double value, bool normalized);
-  // Brings the editor up to date with what other threads handed it while it
-  // was busy: the plug-in's deferred changes, then the parameter values.
+  // Brings the editor up to date with what other threads handed it: the
+  // plug-in's deferred changes, the parameter values, the value pushes that
+  // redraw requests left for the editor's thread.
   void SyncWithPlug();
   // The editor's lock (recursive); the plug-in's mutex may be taken inside
   // it, never the other way round except by a non-waiting TryEnter.

@@ -29,6 +29,8 @@ bool IGraphics::EndPromptUnlessInside(int x, int y)
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
+  // A gesture starts from the values other threads handed in.
+  ApplyPendingParams();
   if (EndPromptUnlessInside(x, y))
     mMouse.Down(x, y, mod);
 }
@@ -48,12 +50,14 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
 bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
+  ApplyPendingParams();
   return EndPromptUnlessInside(x, y) && mMouse.DblClick(x, y, mod);
 }
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, double d)
 {
   WDL_MutexLock editor(&mEditorMutex);
+  ApplyPendingParams();
   mMouse.Wheel(x, y, mod, d);
 }
 
@@ -72,6 +76,7 @@ void IGraphics::OnMouseOut()
 bool IGraphics::OnKeyDown(int x, int y, int key, IMouseMod* mod)
 {
   WDL_MutexLock editor(&mEditorMutex);
+  ApplyPendingParams();
   IControl* c = GetMouseControl(x, y);
   return c && c->OnKeyDown(x, y, key, mod);
 }

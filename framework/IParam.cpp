@@ -25,7 +25,8 @@ void IParam::InitDouble(const char* name, double defaultVal, double minVal, doub
   CopyName(mName, name);
   CopyName(mLabel, label);
   CopyName(mGroup, group);
-  mValue = mDefault = defaultVal;
+  mDefault = defaultVal;
+  Set(defaultVal);
   mMin = minVal;
   mMax = std::max(maxVal, minVal + step);
   mStep = step;
@@ -56,7 +57,7 @@ void IParam::SetNormalized(double normalized)
 {
   if (!std::isfinite(normalized))
     return;
-  mValue = FromNormalized(std::clamp(normalized, 0.0, 1.0));
+  Set(FromNormalized(std::clamp(normalized, 0.0, 1.0)));
 }
 
 void IParam::GetDisplayForHost(double value, char* text, int size) const

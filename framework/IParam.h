@@ -1,7 +1,12 @@
 // One plug-in parameter: a value in its own units, a range, a step and a
 // shape, exchanged with the host and the editor as a normalised 0..1 value.
+//
+// Threads: the description (name, range, step, shape) is set once, before
+// any host call; the value is an atomic that any thread may read or write,
+// the audio thread included, without a lock.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,8 +33,8 @@ public:
                   const char* label = "", const char* group = "", double shape = 1.0);
 
   EParamType Type() const { return mType; }
-  double Value() const { return mValue; }
-  int Int() const { return static_cast<int>(mValue); }
+  double Value() const { return mValue.load(std::memory_order_relaxed); }
+  int Int() const { return static_cast<int>(Value()); }
   double GetMin() const { return mMin; }
   double GetMax() const { return mMax; }
   double GetStep() const { return mStep; }
@@ -45,12 +50,12 @@ public:
   void SetIgnoreHostChanges(bool ignore) { mIgnoreHostChanges = ignore; }
 
   // The value becomes v as given (callers clamp where they must).
-  void Set(double v) { mValue = v; }
-  void SetToDefault() { mValue = mDefault; }
+  void Set(double v) { mValue.store(v, std::memory_order_relaxed); }
+  void SetToDefault() { Set(mDefault); }
   // Non-finite input leaves the value unchanged; out-of-range input is
   // clamped to 0..1 first.
   void SetNormalized(double normalized);
-  double GetNormalized() const { return ToNormalized(mValue); }
+  double GetNormalized() const { return ToNormalized(Value()); }
 
   double FromNormalized(double normalized) const;
   double ToNormalized(double value) const;
@@ -65,7 +70,7 @@ public:
 
 private:
   EParamType mType = kTypeNone;
-  double mValue = 0.0;
+  std::atomic<double> mValue{0.0};
   double mMin = 0.0, mMax = 1.0;
   double mStep = 1.0;
   double mShape = 1.0;

@@ -2,7 +2,6 @@
 
 #include "framework/CopyText.h"
 #include "framework/IGraphics.h"
-#include "framework/SameBits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,41 +10,22 @@
 #include <cstring>
 #include <new>
 
-IPlugAAX* CreatePlugin()
+IPlugAAX* CreatePlugin(int nIn, int nOut)
 {
   IPlugBase* plug = CreatePlug();
   if (!plug)
     return nullptr;
-  auto* wrapper = new (std::nothrow) IPlugAAX(plug);
+  auto* wrapper = new (std::nothrow) IPlugAAX(plug, nIn, nOut);
   if (!wrapper)
     delete plug;
   return wrapper;
 }
 
-IPlugAAX::IPlugAAX(IPlugBase* plug) : mPlug(plug), mMutex(plug->GetMutex())
-{
-  mPlug->SetHost(this);
-  const int nChannels = std::max(mPlug->MaxNInChannels(), 1);
-  mInBufs.resize(static_cast<size_t>(nChannels));
-  mOutBufs.resize(static_cast<size_t>(nChannels));
-  for (int c = 0; c < nChannels; ++c)
-  {
-    mInBufs[c].Resize(kMaxBlockFrames);
-    mOutBufs[c].Resize(kMaxBlockFrames);
-    mInPtrs.push_back(mInBufs[c].Get());
-    mOutPtrs.push_back(mOutBufs[c].Get());
-  }
-}
-
-IPlugAAX::~IPlugAAX()
-{
-  // Nothing of the plug-in's teardown reaches a host that is going away.
-  mPlug->SetHost(nullptr);
-}
+IPlugAAX::IPlugAAX(IPlugBase* plug, int nIn, int nOut) : mExporter(plug, nIn, nOut) {}
 
 void IPlugAAX::SetHost(const AcfHostCallbacks* host) { mHost = host ? *host : AcfHostCallbacks{}; }
 
-void IPlugAAX::HostID(int paramIdx, char* id, int size) const
+void IPlugAAX::HostID(int paramIdx, char* id, int size)
 {
   std::snprintf(id, static_cast<size_t>(size), "%d", paramIdx + 1);
 }
@@ -64,7 +44,7 @@ int IPlugAAX::ParamIndexFromID(const char* id) const
     if (*c < '0' || *c > '9')
       return -1;
     n = n * 10 + (*c - '0');
-    if (n > NParams())
+    if (n > mExporter.NParams())
       return -1;
   }
   return static_cast<int>(n) - 1;
@@ -72,7 +52,7 @@ int IPlugAAX::ParamIndexFromID(const char* id) const
 
 AcfResult IPlugAAX::Initialize(double sampleRate)
 {
-  if (!std::isfinite(sampleRate) || sampleRate <= 0.0)
+  if (!IPlugExporter::IsUsableSampleRate(sampleRate))
     return ACF_ERROR_INVALID_ARGUMENT;
 
   mHostParams.clear();
@@ -88,9 +68,9 @@ AcfResult IPlugAAX::Initialize(double sampleRate)
   CopyText(bypass.onText, sizeof bypass.onText, "on");
   mHostParams.push_back(bypass);
 
-  for (int i = 0; i < NParams(); ++i)
+  for (int i = 0; i < mExporter.NParams(); ++i)
   {
-    const IParam* p = GetParam(i);
+    const IParam* p = mExporter.Param(i);
     AcfParameterInfo info{};
     HostID(i, info.id, sizeof info.id);
     CopyText(info.name, sizeof info.name, p->GetNameForHost());
@@ -105,8 +85,7 @@ AcfResult IPlugAAX::Initialize(double sampleRate)
     mHostParams.push_back(info);
   }
 
-  SetSampleRate(sampleRate);
-  Reset();
+  mExporter.SetSampleRate(sampleRate);
   return ACF_SUCCESS;
 }
 
@@ -124,16 +103,15 @@ AcfResult IPlugAAX::GetHostParam(const char* id, double* normalized)
 {
   if (!id || !normalized)
     return ACF_ERROR_INVALID_ARGUMENT;
-  WDL_MutexLock lock(&mMutex);
   if (std::strcmp(id, kBypassID) == 0)
   {
-    *normalized = mBypass ? 1.0 : 0.0;
+    *normalized = IsBypassed() ? 1.0 : 0.0;
     return ACF_SUCCESS;
   }
   const int idx = ParamIndexFromID(id);
   if (idx < 0)
     return ACF_ERROR_INVALID_PARAMETER_ID;
-  *normalized = GetParam(idx)->GetNormalized();
+  *normalized = mExporter.GetNormalized(idx);
   return ACF_SUCCESS;
 }
 
@@ -141,16 +119,15 @@ AcfResult IPlugAAX::GetHostParamDisplay(const char* id, char* text, int size)
 {
   if (!id || !text || size <= 0)
     return ACF_ERROR_INVALID_ARGUMENT;
-  WDL_MutexLock lock(&mMutex);
   if (std::strcmp(id, kBypassID) == 0)
   {
-    CopyText(text, static_cast<size_t>(size), mBypass ? "on" : "bypass");
+    CopyText(text, static_cast<size_t>(size), IsBypassed() ? "on" : "bypass");
     return ACF_SUCCESS;
   }
   const int idx = ParamIndexFromID(id);
   if (idx < 0)
     return ACF_ERROR_INVALID_PARAMETER_ID;
-  const IParam* p = GetParam(idx);
+  const IParam* p = mExporter.Param(idx);
   const bool continuous = p->Type() == IParam::kTypeDouble;
   const char* label = p->GetLabelForHost();
   // An integer parameter restored off its steps is used as Int() says.
@@ -169,20 +146,10 @@ AcfResult IPlugAAX::UpdateHostParam(const char* id, double normalized)
     return ACF_ERROR_INVALID_PARAMETER_ID;
   if (!std::isfinite(normalized))
     return ACF_ERROR_INVALID_ARGUMENT;
-  normalized = std::clamp(normalized, 0.0, 1.0);
-
-  {
-    WDL_MutexLock lock(&mMutex);
-    if (isBypass)
-      mBypass = normalized >= 0.5;
-    else if (IParam* p = GetParam(idx); !p->GetIgnoreHostChanges())
-    {
-      p->SetNormalized(normalized);
-      if (IGraphics* g = GetGUI())
-        g->SetParameterFromPlug(idx, normalized, true);
-      OnParamChange(idx);
-    }
-  }
+  if (isBypass)
+    mExporter.SetBypass(normalized >= 0.5);
+  else
+    mExporter.SetHostValue(idx, normalized);
   ++mChangeCounter;
   return ACF_SUCCESS;
 }
@@ -193,7 +160,7 @@ AcfResult IPlugAAX::ProcessAudio(const float* const* inputs, float* const* outpu
     return ACF_SUCCESS;
   if (nFrames < 0 || nFrames > kMaxBlockFrames || !inputs || !outputs)
     return ACF_ERROR_INVALID_ARGUMENT;
-  const int nIn = NInChannels(), nOut = NOutChannels();
+  const int nIn = mExporter.NIn(), nOut = mExporter.NOut();
   for (int c = 0; c < nIn; ++c)
     if (!inputs[c])
       return ACF_ERROR_INVALID_ARGUMENT;
@@ -201,43 +168,22 @@ AcfResult IPlugAAX::ProcessAudio(const float* const* inputs, float* const* outpu
     if (!outputs[c])
       return ACF_ERROR_INVALID_ARGUMENT;
 
-  const size_t n = static_cast<size_t>(nFrames);
-  WDL_MutexLock lock(&mMutex);
-
-  if (mBypass)
+  ITimeInfo& time = mExporter.Time();
+  time = ITimeInfo();
+  // The one host call of the audio thread: the interface's own transport
+  // query, made once per block.
+  AcfTimeInfo t{};
+  if (mHost.getTimeInfo && mHost.getTimeInfo(mHost.user, &t))
   {
-    for (int c = 0; c < nOut; ++c)
-    {
-      if (c < nIn)
-        std::memmove(outputs[c], inputs[c], sizeof(float) * n);
-      else
-        std::memset(outputs[c], 0, sizeof(float) * n);
-    }
-    return ACF_SUCCESS;
+    time.mTempo = t.tempo;
+    time.mSamplePos = t.samplePos;
+    time.mPPQPos = t.ppqPos;
+    time.mLastBar = t.lastBar;
+    time.mNumerator = t.numerator;
+    time.mDenominator = t.denominator;
+    time.mTransportIsRunning = t.playing != 0;
   }
-
-  for (int c = 0; c < nIn; ++c)
-  {
-    double* d = mInPtrs[c];
-    const float* s = inputs[c];
-    for (size_t i = 0; i < n; ++i)
-      d[i] = s[i];
-  }
-
-  ProcessBlock(mInPtrs.data(), mOutPtrs.data(), nFrames);
-
-  // An output sample that is still the converted input sample goes back as
-  // the host's own float, so pass-through is bit for bit even for
-  // signalling NaNs, which a round trip through double would quiet.
-  for (int c = 0; c < nOut; ++c)
-  {
-    const double* d = mOutPtrs[c];
-    const double* in = c < nIn ? mInPtrs[c] : nullptr;
-    const float* src = c < nIn ? inputs[c] : nullptr;
-    float* o = outputs[c];
-    for (size_t i = 0; i < n; ++i)
-      o[i] = in && SameBits(d[i], in[i]) ? src[i] : static_cast<float>(d[i]);
-  }
+  mExporter.Process(inputs, outputs, 0, static_cast<uint32_t>(nFrames));
   return ACF_SUCCESS;
 }
 
@@ -250,7 +196,7 @@ AcfResult IPlugAAX::ChunkIdByIndex(int index, uint32_t* chunkId) const
     *chunkId = 0;
     return ACF_ERROR_INVALID_CHUNK_INDEX;
   }
-  *chunkId = static_cast<uint32_t>(GetUniqueID());
+  *chunkId = static_cast<uint32_t>(Plug()->GetUniqueID());
   return ACF_SUCCESS;
 }
 
@@ -258,13 +204,13 @@ AcfResult IPlugAAX::ChunkSize(uint32_t chunkId, int32_t* size)
 {
   if (!size)
     return ACF_ERROR_INVALID_ARGUMENT;
-  if (chunkId != static_cast<uint32_t>(GetUniqueID()))
+  if (chunkId != static_cast<uint32_t>(Plug()->GetUniqueID()))
   {
     *size = 0;
     return ACF_ERROR_INVALID_CHUNK_ID;
   }
   ByteChunk chunk;
-  SerializeState(&chunk);
+  mExporter.SaveState(&chunk);
   *size = chunk.Size();
   return ACF_SUCCESS;
 }
@@ -273,20 +219,20 @@ AcfResult IPlugAAX::GetChunk(uint32_t chunkId, AcfChunkHeader* header, int32_t c
 {
   if (!header || capacity < 0)
     return ACF_ERROR_INVALID_ARGUMENT;
-  if (chunkId != static_cast<uint32_t>(GetUniqueID()))
+  if (chunkId != static_cast<uint32_t>(Plug()->GetUniqueID()))
     return ACF_ERROR_INVALID_CHUNK_ID;
   ByteChunk chunk;
-  if (!SerializeState(&chunk))
+  if (!mExporter.SaveState(&chunk))
     return ACF_ERROR_INVALID_CHUNK_ID;
   if (chunk.Size() > capacity)
     return ACF_ERROR_INVALID_ARGUMENT;
   header->size = chunk.Size();
   header->version = 1;
-  header->manufacturerId = static_cast<uint32_t>(GetMfrID());
-  header->productId = static_cast<uint32_t>(GetUniqueID());
-  header->pluginId = static_cast<uint32_t>(GetUniqueID());
+  header->manufacturerId = static_cast<uint32_t>(Plug()->GetMfrID());
+  header->productId = static_cast<uint32_t>(Plug()->GetUniqueID());
+  header->pluginId = static_cast<uint32_t>(Plug()->GetUniqueID());
   header->chunkId = chunkId;
-  CopyText(header->name, sizeof header->name, GetEffectName());
+  CopyText(header->name, sizeof header->name, Plug()->GetEffectName());
   std::memcpy(reinterpret_cast<uint8_t*>(header + 1), chunk.GetBytes(), static_cast<size_t>(chunk.Size()));
   return ACF_SUCCESS;
 }
@@ -295,20 +241,18 @@ AcfResult IPlugAAX::SetChunk(uint32_t chunkId, const AcfChunkHeader* header)
 {
   if (!header)
     return ACF_ERROR_INVALID_ARGUMENT;
-  if (chunkId != static_cast<uint32_t>(GetUniqueID()))
+  if (chunkId != static_cast<uint32_t>(Plug()->GetUniqueID()))
     return ACF_ERROR_INVALID_CHUNK_ID;
   if (header->size < 0 || header->size > kMaxChunkBytes)
     return ACF_ERROR_INVALID_ARGUMENT;
 
-  ByteChunk chunk;
-  chunk.PutBytes(reinterpret_cast<const uint8_t*>(header + 1), header->size);
-  UnserializeState(&chunk, 0);
+  mExporter.RestoreState(header + 1, static_cast<size_t>(header->size));
 
-  // The host hears the values outside the lock; they are copied under it.
-  const std::vector<double> values = mPlug->CopyNormalizedParams();
-  for (int i = 0; i < NParams(); ++i)
-    InformHostOfParamChange(i, values[static_cast<size_t>(i)]);
-  RedrawParamControls();
+  // The host hears the restored values in its own call, outside our locks;
+  // they are copied under the state mutex.
+  const std::vector<double> values = Plug()->CopyNormalizedParams();
+  for (int i = 0; i < static_cast<int>(values.size()); ++i)
+    SetValue(i, values[static_cast<size_t>(i)], false);
   ++mChangeCounter;
   return ACF_SUCCESS;
 }
@@ -317,17 +261,17 @@ AcfResult IPlugAAX::CompareActiveChunk(const AcfChunkHeader* header, int32_t* is
 {
   if (!header || !isEqual)
     return ACF_ERROR_INVALID_ARGUMENT;
-  if (header->chunkId != static_cast<uint32_t>(GetUniqueID()))
+  if (header->chunkId != static_cast<uint32_t>(Plug()->GetUniqueID()))
   {
     *isEqual = 1;
     return ACF_SUCCESS;
   }
   const int32_t size = std::clamp(header->size, 0, kMaxChunkBytes);
-  *isEqual = CompareState(reinterpret_cast<const uint8_t*>(header + 1), size, 0) ? 1 : 0;
+  *isEqual = mExporter.StateEquals(header + 1, static_cast<size_t>(size)) ? 1 : 0;
   return ACF_SUCCESS;
 }
 
-void IPlugAAX::BeginInformHostOfParamChange(int idx)
+void IPlugAAX::BeginEdit(int idx)
 {
   char id[16];
   HostID(idx, id, sizeof id);
@@ -335,7 +279,7 @@ void IPlugAAX::BeginInformHostOfParamChange(int idx)
     mHost.beginEdit(mHost.user, id);
 }
 
-void IPlugAAX::InformHostOfParamChange(int idx, double normalized)
+void IPlugAAX::SetValue(int idx, double normalized, bool)
 {
   char id[16];
   HostID(idx, id, sizeof id);
@@ -343,7 +287,7 @@ void IPlugAAX::InformHostOfParamChange(int idx, double normalized)
     mHost.setValue(mHost.user, id, normalized);
 }
 
-void IPlugAAX::EndInformHostOfParamChange(int idx)
+void IPlugAAX::EndEdit(int idx)
 {
   char id[16];
   HostID(idx, id, sizeof id);
@@ -351,86 +295,75 @@ void IPlugAAX::EndInformHostOfParamChange(int idx)
     mHost.endEdit(mHost.user, id);
 }
 
-void IPlugAAX::GetTime(ITimeInfo* info)
-{
-  *info = ITimeInfo();
-  AcfTimeInfo t{};
-  if (!mHost.getTimeInfo || !mHost.getTimeInfo(mHost.user, &t))
-    return;
-  info->mTempo = t.tempo;
-  info->mSamplePos = t.samplePos;
-  info->mPPQPos = t.ppqPos;
-  info->mLastBar = t.lastBar;
-  info->mNumerator = t.numerator;
-  info->mDenominator = t.denominator;
-  info->mTransportIsRunning = t.playing != 0;
-}
-
-void IPlugAAX::ResizeGraphics(int w, int h)
+void IPlugAAX::Resized(int width, int height)
 {
   if (mHost.viewResized)
-    mHost.viewResized(mHost.user, w, h);
+    mHost.viewResized(mHost.user, width, height);
+}
+
+AcfResult IPlugAAX::Deliver(AcfResult result)
+{
+  mExporter.DeliverNotifications(*this);
+  return result;
 }
 
 AcfResult IPlugAAX::EditorSize(int32_t* width, int32_t* height)
 {
   if (!width || !height)
     return ACF_ERROR_INVALID_ARGUMENT;
-  IGraphics* g = GetGUI();
-  if (!g)
+  int w = 0, h = 0;
+  if (!mExporter.EditorSize(&w, &h))
     return ACF_ERROR_UNIMPLEMENTED;
-  WDL_MutexLock editor(&g->GetEditorMutex());
-  g->SyncWithPlug();
-  *width = g->Width();
-  *height = g->Height();
-  return ACF_SUCCESS;
+  *width = w;
+  *height = h;
+  return Deliver(ACF_SUCCESS);
 }
 
 AcfResult IPlugAAX::EditorOpen(uintptr_t parent)
 {
-  IGraphics* g = GetGUI();
-  if (!g)
+  if (!mExporter.Editor())
     return ACF_ERROR_UNIMPLEMENTED;
-  return g->OpenWindow(parent) ? ACF_SUCCESS : ACF_ERROR_INVALID_ARGUMENT;
+  return Deliver(mExporter.OpenEditor(parent) ? ACF_SUCCESS : ACF_ERROR_INVALID_ARGUMENT);
 }
 
 AcfResult IPlugAAX::EditorClose()
 {
-  IGraphics* g = GetGUI();
-  if (!g)
+  if (!mExporter.Editor())
     return ACF_ERROR_UNIMPLEMENTED;
-  g->CloseWindow();
-  return ACF_SUCCESS;
+  mExporter.CloseEditor();
+  return Deliver(ACF_SUCCESS);
 }
 
 AcfResult IPlugAAX::EditorIdle()
 {
-  IGraphics* g = GetGUI();
-  if (!g)
+  if (!mExporter.Editor())
     return ACF_ERROR_UNIMPLEMENTED;
-  g->OnIdle();
-  return ACF_SUCCESS;
+  mExporter.IdleEditor();
+  return Deliver(ACF_SUCCESS);
 }
 
 AcfResult IPlugAAX::EditorSnapshot(bool graphOnly, uint8_t* rgba, int32_t width, int32_t height)
 {
   if (!rgba || width <= 0 || height <= 0)
     return ACF_ERROR_INVALID_ARGUMENT;
-  IGraphics* g = GetGUI();
+  IGraphics* g = mExporter.Editor();
   if (!g)
     return ACF_ERROR_UNIMPLEMENTED;
   if (graphOnly)
   {
     if (width % 4 || height % 4)
       return ACF_ERROR_INVALID_ARGUMENT;
-    return SnapshotGraph(rgba, width, height) ? ACF_SUCCESS : ACF_ERROR_UNIMPLEMENTED;
+    return Deliver(Plug()->SnapshotGraph(rgba, width, height) ? ACF_SUCCESS : ACF_ERROR_UNIMPLEMENTED);
   }
-  WDL_MutexLock editor(&g->GetEditorMutex());
-  g->SyncWithPlug();
-  if (width != g->Width() || height != g->Height())
-    return ACF_ERROR_INVALID_ARGUMENT;
-  if (g->Snapshot(rgba, width, height))
-    return ACF_SUCCESS;
-  // Events handled first may have resized it.
-  return width != g->Width() || height != g->Height() ? ACF_ERROR_INVALID_ARGUMENT : ACF_ERROR_UNIMPLEMENTED;
+  AcfResult result = ACF_SUCCESS;
+  {
+    WDL_MutexLock editor(&g->GetEditorMutex());
+    g->SyncWithPlug();
+    if (width != g->Width() || height != g->Height())
+      result = ACF_ERROR_INVALID_ARGUMENT;
+    else if (!g->Snapshot(rgba, width, height))
+      // Events handled first may have resized it.
+      result = width != g->Width() || height != g->Height() ? ACF_ERROR_INVALID_ARGUMENT : ACF_ERROR_UNIMPLEMENTED;
+  }
+  return Deliver(result);
 }

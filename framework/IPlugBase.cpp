@@ -85,6 +85,12 @@ void IPlugBase::EndInformHostOfParamChange(int idx)
     mHost->EndInformHostOfParamChange(idx);
 }
 
+void IPlugBase::EchoParameterToHost(int idx)
+{
+  if (IParam* param = GetParam(idx); param && mHost)
+    mHost->EchoParamToHost(idx, param->GetNormalized());
+}
+
 void IPlugBase::GetTime(ITimeInfo* info)
 {
   *info = ITimeInfo();
@@ -149,7 +155,6 @@ bool IPlugBase::CompareState(const uint8_t* data, int nBytes, int startPos)
 {
   if (!data || startPos < 0)
     return false;
-  // The audio thread writes the graph's parameter under the mutex.
   WDL_MutexLock lock(&mMutex);
   for (int i = 0; i < NParams(); ++i)
   {
@@ -176,8 +181,9 @@ void IPlugBase::AttachGraphics(IGraphics* graphics)
   WDL_MutexLock lock(&mMutex);
   for (int i = 0; i < NParams(); ++i)
     graphics->SetParameterFromPlug(i, mParams[i]->GetNormalized(), true);
-  graphics->PrepDraw();
   mGraphics = graphics;
+  graphics->SyncWithPlug();
+  graphics->PrepDraw();
 }
 
 void IPlugBase::RedrawParamControls()

@@ -1,7 +1,14 @@
-// The plug-in base: parameter list, the one recursive mutex, channel
+// The plug-in base: parameter list, the state mutex, channel
 // configurations, the preset slot, bus labels, the editor, and the hooks a
-// plug-in overrides. The plug-in derives from it; a host adapter drives it
-// and answers the calls that reach the host (IPlugHost).
+// plug-in overrides. The plug-in derives from it; the exporter
+// (IPlugExporter) drives it for every host adapter and answers the calls
+// that reach the host (IPlugHost).
+//
+// Threads: ProcessBlock and Reset run on the audio thread, which never takes
+// the mutex; the mutex serialises the other threads' state work (restores,
+// saves, editor changes). Parameter values are atomics. OnParamChange may
+// run on any thread, the audio thread included (formats that deliver host
+// values with the audio), so it must not wait.
 #pragma once
 
 #include "framework/ByteChunk.h"
@@ -10,6 +17,7 @@
 #include "framework/ITimeInfo.h"
 #include "framework/WDL_Mutex.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,7 +63,7 @@ public:
   virtual bool SnapshotGraph(uint8_t*, int, int) { return false; }
 
   // A change made in the editor: under the mutex the parameter takes the
-  // normalised value, the host is told and OnParamChange runs.
+  // normalised value, the host is told (queued) and OnParamChange runs.
   virtual void SetParameterFromGUI(int idx, double normalized);
   // Tells OnEditorWillResize, then gives the editor its new size.
   virtual void ResizeEditor(int w, int h);
@@ -64,6 +72,8 @@ public:
   virtual void BeginInformHostOfParamChange(int idx);
   virtual void InformHostOfParamChange(int idx, double normalized);
   virtual void EndInformHostOfParamChange(int idx);
+  // The host hears the parameter's current value again, unchanged.
+  void EchoParameterToHost(int idx);
   virtual void GetTime(ITimeInfo* info);
   virtual void ResizeGraphics(int w, int h);
 
@@ -73,14 +83,14 @@ public:
 
   // --- Parameters and state ---
   int NParams() const { return static_cast<int>(mParams.size()); }
-  IParam* GetParam(int idx) { return idx >= 0 && idx < NParams() ? mParams[idx].get() : nullptr; }
+  IParam* GetParam(int idx) const { return idx >= 0 && idx < NParams() ? mParams[idx].get() : nullptr; }
   bool SerializeParams(ByteChunk* chunk);
   int UnserializeParams(const ByteChunk* chunk, int startPos);
 
   WDL_Mutex& GetMutex() { return mMutex; }
 
-  double GetSampleRate() const { return mSampleRate; }
-  void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
+  double GetSampleRate() const { return mSampleRate.load(std::memory_order_relaxed); }
+  void SetSampleRate(double sampleRate) { mSampleRate.store(sampleRate, std::memory_order_relaxed); }
 
   // --- Editor ---
   IGraphics* GetGUI() { return mGraphics; }
@@ -137,7 +147,7 @@ private:
   std::vector<std::string> mInputBusLabels, mOutputBusLabels;
   std::string mEffectName, mProductName, mMfrName;
   int mVersion, mUniqueID, mMfrID, mLatency;
-  double mSampleRate = 44100.0;
+  std::atomic<double> mSampleRate{44100.0};
   int mInConnected = 0, mOutConnected = 0;
   IGraphics* mGraphics = nullptr;
   IPlugHost* mHost = nullptr;

@@ -1,7 +1,6 @@
 #include "graph/GraphControl10.h"
 
 #include "framework/IPlugBase.h"
-#include "framework/WDL_Mutex.h"
 #include "graph/GLContext3.h"
 #include "graph/GraphAxesLayer.h"
 #include "graph/GraphAxis.h"
@@ -26,8 +25,6 @@
 namespace
 {
 constexpr int kRendererFlags = kGraphRendererFlags;
-
-WDL_Mutex* PlugMutex(IPlugBase* plug) { return plug ? &plug->GetMutex() : nullptr; }
 } // namespace
 
 GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect, int paramIdx, int numCurves,
@@ -223,14 +220,11 @@ LICE_IBitmap* GraphControl10::GetGLBitmap()
   // Taken before the frame copies its data: a request arriving meanwhile
   // brings the next frame.
   const bool dirty = mGraphDirty.exchange(false);
+  // The drawers copy what the frame shows before the GL context is bound
+  // (binding takes a lock of its own); their copies wait for nobody.
   if (dirty)
-  {
-    // The only part of the frame under the plug-in mutex: the copying,
-    // before the GL context is bound (binding takes a lock of its own).
-    WDL_MutexLock lock(PlugMutex(mPlug));
     for (GraphCustomDrawer* drawer : mCustomDrawers)
       drawer->PrepareFrame(mRECT.W(), mRECT.H());
-  }
   if (!BindContext())
     return nullptr;
   if (dirty && RenderFrame())

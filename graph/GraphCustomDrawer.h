@@ -1,7 +1,7 @@
 // Draws into the graph control's frames: PreDraw before the graph's own
 // layers, PostDraw after them. Both run inside the renderer's frame with the
-// GL context current, without the plug-in mutex: what they read that other
-// threads change, PrepareFrame copies first, with the mutex held. The graph
+// GL context current: what they read that other threads change,
+// PrepareFrame copies first, without waiting for those threads. The graph
 // control never deletes its drawers.
 #pragma once
 
@@ -11,8 +11,8 @@ class GraphCustomDrawer
 {
 public:
   virtual ~GraphCustomDrawer() = default;
-  // With the plug-in mutex held, before the frame: copy, nothing more, so
-  // that the audio thread waits as little as possible.
+  // Before the frame, on the thread that renders it: copy, nothing more,
+  // and never wait for the thread that writes the data.
   virtual void PrepareFrame(int /*width*/, int /*height*/) {}
   virtual void PreDraw(NVGcontext* vg, int width, int height) = 0;
   virtual void PostDraw(NVGcontext* vg, int width, int height) = 0;

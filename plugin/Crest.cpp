@@ -1,5 +1,6 @@
 #include "plugin/Crest.h"
 
+#include "dsp/BufferOps.h"
 #include "dsp/CrestProcess.h"
 #include "dsp/FftProcessObj14.h"
 #include "dsp/Window.h"
@@ -7,6 +8,7 @@
 #include "framework/IGraphics.h"
 #include "framework/PlugDescription.h"
 #include "graph/GraphControl10.h"
+#include "view3d/CameraRange.h"
 #include "view3d/CrestRender.h"
 
 #include <cmath>
@@ -17,15 +19,6 @@ namespace
 constexpr int kBufferSize = 2048;
 constexpr int kOverlapping = 4;
 constexpr int kOversampling = 1;
-constexpr double kSilence = 1e-16;
-
-bool IsSilent(const WDL_TypedBuf<double>& buf)
-{
-  for (double v : buf)
-    if (std::fabs(v) > kSilence)
-      return false;
-  return true;
-}
 
 // The analysis copy only: NaN and infinities would spread through the FFT
 // into every height of the landscape, so they count as silence.
@@ -56,9 +49,10 @@ Crest::Crest()
   GetParam(kMode)->SetDisplayText(1, "LINES TIME");
   GetParam(kMode)->SetDisplayText(2, "POINTS");
   GetParam(kScale)->InitDouble("Scale", 50.0, 0.0, 100.0, 0.1, "%");
-  GetParam(kAngle0)->InitDouble("Angle0", 0.0, -90.0, 90.0, 0.1, "\xC2\xB0");
-  GetParam(kAngle1)->InitDouble("Angle1", 15.0, 15.0, 90.0, 0.1, "\xC2\xB0");
-  GetParam(kCamFov)->InitDouble("CamFov", 45.0, 15.0, 45.0, 0.1, "\xC2\xB0");
+  using CR = CameraRange;
+  GetParam(kAngle0)->InitDouble("Angle0", CR::kAngle0Rest, CR::kAngle0Min, CR::kAngle0Max, 0.1, "\xC2\xB0");
+  GetParam(kAngle1)->InitDouble("Angle1", CR::kAngle1Rest, CR::kAngle1Min, CR::kAngle1Max, 0.1, "\xC2\xB0");
+  GetParam(kCamFov)->InitDouble("CamFov", CR::kFovRest, CR::kFovMin, CR::kFovMax, 0.1, "\xC2\xB0");
   GetParam(kSmallGUI)->InitInt("SmallGUI", 0, 0, 1);
   GetParam(kMediumGUI)->InitInt("MediumGUI", 0, 0, 1);
   GetParam(kBigGUI)->InitInt("BigGUI", 0, 0, 1);
@@ -109,7 +103,6 @@ Crest::~Crest()
 
 void Crest::Reset()
 {
-  WDL_MutexLock lock(&mMutex);
   mRestarter.Rearm();
   if (mFftObj)
     mFftObj->Reset();
@@ -119,7 +112,6 @@ void Crest::Reset()
 
 void Crest::OnParamChange(int paramIdx)
 {
-  WDL_MutexLock lock(&mMutex);
   IParam* param = GetParam(paramIdx);
   if (!param)
     return;
@@ -194,9 +186,9 @@ void Crest::ProcessBlock(double** inputs, double** outputs, int nFrames)
   for (int c = 0; c < nOut; ++c)
     ZeroNonFinite(mOutCopies[c]);
 
-  bool silent = nIn > 0 && nOut > 0 && IsSilent(mInCopies[0]) && IsSilent(mOutCopies[0]);
+  bool silent = nIn > 0 && nOut > 0 && BufferOps::IsSilent(mInCopies[0]) && BufferOps::IsSilent(mOutCopies[0]);
   if (silent && nIn == 2 && nOut == 2)
-    silent = IsSilent(mInCopies[1]) && IsSilent(mOutCopies[1]);
+    silent = BufferOps::IsSilent(mInCopies[1]) && BufferOps::IsSilent(mOutCopies[1]);
 
   if (!silent && nIn > 0 && mFftObj)
   {
@@ -229,18 +221,17 @@ void Crest::AddMagns(const WDL_TypedBuf<double>& magns)
 
 void Crest::UpdateCameraAngles(double angle0, double angle1)
 {
-  WDL_MutexLock lock(&mMutex);
-  GetParam(kAngle0)->SetNormalized((angle0 + 90.0) / 180.0);
-  TouchParam(kAngle0);
-  GetParam(kAngle1)->SetNormalized((angle1 - 15.0) / 75.0);
-  TouchParam(kAngle1);
+  SetFromView(kAngle0, angle0);
+  SetFromView(kAngle1, angle1);
 }
 
-void Crest::UpdateCamFov(double fov)
+void Crest::UpdateCamFov(double fov) { SetFromView(kCamFov, fov); }
+
+void Crest::SetFromView(int paramIdx, double value)
 {
-  WDL_MutexLock lock(&mMutex);
-  GetParam(kCamFov)->SetNormalized((fov - 15.0) / 30.0);
-  TouchParam(kCamFov);
+  IParam* param = GetParam(paramIdx);
+  param->SetNormalized(param->ToNormalized(value));
+  TouchParam(paramIdx);
 }
 
 void Crest::RefreshParamControl(int paramIdx)

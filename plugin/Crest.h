@@ -39,8 +39,19 @@ public:
     kNumParams
   };
 
-  static constexpr int kEditorWidth = 800;
-  static constexpr int kEditorHeight = 555;
+  // The editor's three sizes, the parameter that chooses each, and how far
+  // each moves the lower row down; the first is the size it opens at.
+  struct EditorSize
+  {
+    int paramIdx, width, height, yOffset;
+  };
+  static constexpr EditorSize kEditorSizes[3] = {
+    {kSmallGUI, 800, 555, 0},
+    {kMediumGUI, 920, 640, 85},
+    {kBigGUI, 1040, 722, 167},
+  };
+  static constexpr int kEditorWidth = kEditorSizes[0].width;
+  static constexpr int kEditorHeight = kEditorSizes[0].height;
 
   Crest();
   ~Crest() override;
@@ -73,6 +84,8 @@ public:
 
 private:
   void ChangeEditorSize(int paramIdx);
+  // A camera value (degrees) the view already shows, into its parameter and to the host.
+  void SetFromView(int paramIdx, double value);
 
   FftProcessObj14* mFftObj = nullptr;
   CrestProcess* mCrestProcess = nullptr;

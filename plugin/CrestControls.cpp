@@ -53,11 +53,14 @@ void Crest::CreateControls(IGraphics* graphics, int yOffset, bool createGraph)
   }
 
   mSizeButtons[0] = helper.CreateGUIResizeButton(this, graphics, 115, "resources/img/small-gui-button.png", 3, 20,
-                                                 423 + yOffset, kSmallGUI, 800, 555, "");
+                                                 423 + yOffset, kSmallGUI, kEditorSizes[0].width,
+                                                 kEditorSizes[0].height, "");
   mSizeButtons[1] = helper.CreateGUIResizeButton(this, graphics, 116, "resources/img/med-gui-button.png", 3, 20,
-                                                 451 + yOffset, kMediumGUI, 920, 640, "");
+                                                 451 + yOffset, kMediumGUI, kEditorSizes[1].width,
+                                                 kEditorSizes[1].height, "");
   mSizeButtons[2] = helper.CreateGUIResizeButton(this, graphics, 117, "resources/img/big-gui-button.png", 3, 20,
-                                                 479 + yOffset, kBigGUI, 1040, 722, "");
+                                                 479 + yOffset, kBigGUI, kEditorSizes[2].width,
+                                                 kEditorSizes[2].height, "");
 
   helper.CreateVersion(this, graphics, kCrestVersionText, 1);
   helper.CreateLogo(this, graphics, 103, "resources/img/logo.png", 1);

@@ -12,16 +12,6 @@
 
 namespace
 {
-struct SizeChoice
-{
-  int paramIdx, width, height, yOffset;
-};
-constexpr SizeChoice kSizes[3] = {
-  {Crest::kSmallGUI, 800, 555, 0},
-  {Crest::kMediumGUI, 920, 640, 85},
-  {Crest::kBigGUI, 1040, 722, 167},
-};
-
 bool HandlingClick(IGUIResizeButtonControl2* button) { return button && button->IsHandlingClick(); }
 
 IControl* AsControl(IGUIResizeButtonControl2* button) { return button; }
@@ -39,8 +29,8 @@ void Crest::ChangeEditorSize(int paramIdx)
 {
   if (GetParam(paramIdx)->Int() != 1)
     return;
-  const SizeChoice& size = kSizes[paramIdx - kSmallGUI];
-  for (const SizeChoice& other : kSizes)
+  const EditorSize& size = kEditorSizes[paramIdx - kSmallGUI];
+  for (const EditorSize& other : kEditorSizes)
     if (other.paramIdx != paramIdx)
       ResetParamToDefault(other.paramIdx);
 
@@ -133,7 +123,7 @@ void Crest::OnEditorResized()
     mGraph->Resize(mGraphBaseWidth + g->Width() - kEditorWidth, mGraphBaseHeight + g->Height() - kEditorHeight);
 
   int yOffset = 0;
-  for (const SizeChoice& size : kSizes)
+  for (const EditorSize& size : kEditorSizes)
     if (size.height == g->Height())
       yOffset = size.yOffset;
   CreateControls(g, yOffset, false);

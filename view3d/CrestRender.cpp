@@ -3,6 +3,7 @@
 #include "framework/IMouseMod.h"
 #include "graph/GraphControl10.h"
 #include "view3d/CameraListener.h"
+#include "view3d/CameraRange.h"
 #include "view3d/LinesRender.h"
 
 #include <algorithm>
@@ -10,9 +11,7 @@
 
 namespace
 {
-constexpr double kAngle0Min = -90.0, kAngle0Max = 90.0;
-constexpr double kAngle1Min = 15.0, kAngle1Max = 90.0;
-constexpr double kDefaultAngle0 = 0.0, kDefaultAngle1 = 15.0, kDefaultFov = 45.0;
+using CR = CameraRange;
 constexpr int kMirrorCodeLength = 5;
 
 // Where MelWarp's output value i reads its input: the position on the
@@ -32,7 +31,7 @@ CrestRender::CrestRender(CameraListener* plug, GraphControl10* graph, double sam
     mGraph->AddCustomDrawer(mLines);
     mGraph->AddCustomControl(this);
   }
-  mLines->SetCameraAngles(kDefaultAngle0, kDefaultAngle1);
+  mLines->SetCameraAngles(CR::kAngle0Rest, CR::kAngle1Rest);
 
   // Room for the analysis's 1024 magnitudes so that the first spectra
   // arriving on the audio thread do not allocate either.
@@ -42,9 +41,9 @@ CrestRender::CrestRender(CameraListener* plug, GraphControl10* graph, double sam
   mMirrorB.Reserve(n);
   mResampleScratch.Reserve(n);
   mPoints.reserve(static_cast<size_t>(n));
-  mMelI0.Reserve(n);
-  mMelI1.Reserve(n);
-  mMelT.Reserve(n);
+  mMel.i0.Reserve(n);
+  mMel.i1.Reserve(n);
+  mMel.t.Reserve(n);
 }
 
 CrestRender::~CrestRender() { delete mLines; }
@@ -53,8 +52,9 @@ void CrestRender::RequestRedraw()
 {
   if (!mGraph)
     return;
+  // Any thread: flags only; the editor's thread does the rest at its sync.
   mGraph->SetGraphDirty(true);
-  mGraph->SetDirty(true);
+  mGraph->RequestRedraw();
 }
 
 // --- Spectrum to line ---
@@ -76,7 +76,10 @@ void CrestRender::MagnsToPoints(const WDL_TypedBuf<double>& magns, std::vector<P
     return;
   }
   const double hzPerValue = mSampleRate / n * 4.0;
-  MelWarpCached(magns, hzPerValue, &mWarped);
+  // Positions computed once per size and spacing.
+  if (n != mMel.size || hzPerValue != mMel.hzPerValue)
+    mMel.Build(n, hzPerValue);
+  mMel.Apply(magns, &mWarped);
   if (GetMirrorMode())
     MirrorMagns(&mWarped, mFrameCount, mSampleRate, &mMirrorA, &mMirrorB, &mResampleScratch);
 
@@ -93,68 +96,45 @@ void CrestRender::MagnsToPoints(const WDL_TypedBuf<double>& magns, std::vector<P
 
 void CrestRender::MelWarp(const WDL_TypedBuf<double>& in, double hzPerValue, WDL_TypedBuf<double>* out)
 {
-  const int n = in.GetSize();
-  out->Resize(n);
-  out->Zero();
-  const double maxFreq = (n - 1) * hzPerValue;
-  if (!(maxFreq >= 1e-15))
-    return;
-  const double melMax = 2595.0 * std::log10(1.0 + maxFreq / 700.0);
+  MelTable table;
+  table.Build(in.GetSize(), hzPerValue);
+  table.Apply(in, out);
+}
+
+void CrestRender::MelTable::Build(int n, double hz)
+{
+  size = n;
+  hzPerValue = hz;
+  i0.Resize(n);
+  i1.Resize(n);
+  t.Resize(n);
+  const double maxFreq = (n - 1) * hz;
+  const bool usable = maxFreq >= 1e-15;
+  const double melMax = usable ? 2595.0 * std::log10(1.0 + maxFreq / 700.0) : 0.0;
   for (int i = 0; i < n; i++)
   {
+    i0[i] = -1;
+    if (!usable)
+      continue;
     const double pos = MelSourcePosition(i, n, maxFreq, melMax);
-    const int i0 = static_cast<int>(pos);
-    const int i1 = static_cast<int>(pos + 1.0);
-    if (i0 < n && i1 < n)
+    const int a = static_cast<int>(pos);
+    const int b = static_cast<int>(pos + 1.0);
+    if (a < n && b < n)
     {
-      const double t = pos - i0;
-      (*out)[i] = (1.0 - t) * in[i0] + t * in[i1];
+      i0[i] = a;
+      i1[i] = b;
+      t[i] = pos - a;
     }
   }
 }
 
-void CrestRender::MelWarpCached(const WDL_TypedBuf<double>& in, double hzPerValue, WDL_TypedBuf<double>* out)
+void CrestRender::MelTable::Apply(const WDL_TypedBuf<double>& in, WDL_TypedBuf<double>* out) const
 {
-  const int n = in.GetSize();
-  if (n != mMelSize || hzPerValue != mMelHz)
+  out->Resize(size);
+  for (int i = 0; i < size; i++)
   {
-    // The same positions as MelWarp's, so the values match it exactly.
-    mMelSize = n;
-    mMelHz = hzPerValue;
-    mMelI0.Resize(n);
-    mMelI1.Resize(n);
-    mMelT.Resize(n);
-    const double maxFreq = (n - 1) * hzPerValue;
-    const bool usable = maxFreq >= 1e-15;
-    const double melMax = usable ? 2595.0 * std::log10(1.0 + maxFreq / 700.0) : 0.0;
-    for (int i = 0; i < n; i++)
-    {
-      mMelI0[i] = -1;
-      if (!usable)
-        continue;
-      const double pos = MelSourcePosition(i, n, maxFreq, melMax);
-      const int i0 = static_cast<int>(pos);
-      const int i1 = static_cast<int>(pos + 1.0);
-      if (i0 < n && i1 < n)
-      {
-        mMelI0[i] = i0;
-        mMelI1[i] = i1;
-        mMelT[i] = pos - i0;
-      }
-    }
-  }
-
-  out->Resize(n);
-  for (int i = 0; i < n; i++)
-  {
-    const int i0 = mMelI0[i];
-    if (i0 < 0)
-    {
-      (*out)[i] = 0.0;
-      continue;
-    }
-    const double t = mMelT[i];
-    (*out)[i] = (1.0 - t) * in[i0] + t * in[mMelI1[i]];
+    const int a = i0[i];
+    (*out)[i] = a < 0 ? 0.0 : (1.0 - t[i]) * in[a] + t[i] * in[i1[i]];
   }
 }
 
@@ -296,8 +276,8 @@ void CrestRender::OnMouseDrag(int x, int y, int, int, IMouseMod* mod)
   const int dy = y - mPrevY;
   mPrevX = x;
   mPrevY = y;
-  const double a0 = std::min(kAngle0Max, std::max(kAngle0Min, GetAngle0() + dx));
-  const double a1 = std::min(kAngle1Max, std::max(kAngle1Min, GetAngle1() + dy));
+  const double a0 = std::min(CR::kAngle0Max, std::max(CR::kAngle0Min, GetAngle0() + dx));
+  const double a1 = std::min(CR::kAngle1Max, std::max(CR::kAngle1Min, GetAngle1() + dy));
   mAngle0.store(a0, std::memory_order_relaxed);
   mAngle1.store(a1, std::memory_order_relaxed);
   mLines->SetCameraAngles(a0, a1);
@@ -308,15 +288,15 @@ void CrestRender::OnMouseDrag(int x, int y, int, int, IMouseMod* mod)
 
 bool CrestRender::OnMouseDblClick(int, int, IMouseMod*)
 {
-  mAngle0.store(kDefaultAngle0, std::memory_order_relaxed);
-  mAngle1.store(kDefaultAngle1, std::memory_order_relaxed);
-  mLines->SetCameraAngles(kDefaultAngle0, kDefaultAngle1);
+  mAngle0.store(CR::kAngle0Rest, std::memory_order_relaxed);
+  mAngle1.store(CR::kAngle1Rest, std::memory_order_relaxed);
+  mLines->SetCameraAngles(CR::kAngle0Rest, CR::kAngle1Rest);
   mLines->ResetCamFov();
   RequestRedraw();
   if (mPlug)
   {
-    mPlug->UpdateCameraAngles(kDefaultAngle0, kDefaultAngle1);
-    mPlug->UpdateCamFov(kDefaultFov);
+    mPlug->UpdateCameraAngles(CR::kAngle0Rest, CR::kAngle1Rest);
+    mPlug->UpdateCamFov(CR::kFovRest);
   }
   return true;
 }

@@ -3,11 +3,12 @@
 // view parameters to the drawer, and moves the camera from the graph
 // control's mouse events, writing the camera back to the plug-in.
 //
-// Threads: AddMagns runs on the audio thread and the setters in the
-// parameter-change handler, both under the plug-in mutex; the mouse and key
-// handlers run on the user-interface thread without it. Values shared
-// between those (camera angles, mirror flag) are atomics; frameCount and the
-// scratch buffers belong to AddMagns alone.
+// Threads: AddMagns runs on the audio thread; the setters in the
+// parameter-change handler on any thread; the mouse and key handlers on the
+// user-interface thread. None takes a lock: values shared between them
+// (camera angles, mirror flag, the drawer's settings) are atomics, a redraw
+// request only sets flags, and frameCount and the scratch buffers belong to
+// AddMagns alone.
 #pragma once
 
 #include "framework/IKeyCodes.h"
@@ -44,8 +45,8 @@ public:
   void OnMouseOver(int x, int y, IMouseMod* mod) override;
   void OnMouseOut() override;
 
-  // One spectrum of linear magnitudes; audio thread, plug-in mutex held.
-  // Allocation-free once a spectrum of the same size has been seen.
+  // One spectrum of linear magnitudes; audio thread, wait-free and
+  // allocation-free once a spectrum of the same size has been seen.
   virtual void AddMagns(const WDL_TypedBuf<double>& magns);
   virtual void SetMode(int mode);
   virtual void SetSpeed(double speed);
@@ -85,10 +86,20 @@ public:
   void MagnsToPoints(const WDL_TypedBuf<double>& magns, std::vector<Point3D>* points);
 
 private:
+  // MelWarp's interpolation for size values at hzPerValue: indices i0, i1
+  // (i0 < 0: the value stays 0) and the weight t of i1.
+  struct MelTable
+  {
+    int size = -1;
+    double hzPerValue = 0.0;
+    WDL_TypedBuf<int> i0, i1;
+    WDL_TypedBuf<double> t;
+    void Build(int n, double hz);
+    void Apply(const WDL_TypedBuf<double>& in, WDL_TypedBuf<double>* out) const;
+  };
+
   void RequestRedraw();
   void ZoomWith(double d);
-  // MelWarp through source positions computed once per size and spacing.
-  void MelWarpCached(const WDL_TypedBuf<double>& in, double hzPerValue, WDL_TypedBuf<double>* out);
 
   CameraListener* mPlug;
   GraphControl10* mGraph;
@@ -109,11 +120,5 @@ private:
   WDL_TypedBuf<double> mMirrorB;
   WDL_TypedBuf<double> mResampleScratch;
   std::vector<Point3D> mPoints;
-  // MelWarp's interpolation for mMelSize values at mMelHz: indices i0, i1
-  // (i0 < 0: the value stays 0) and weight of i1.
-  int mMelSize = -1;
-  double mMelHz = 0.0;
-  WDL_TypedBuf<int> mMelI0;
-  WDL_TypedBuf<int> mMelI1;
-  WDL_TypedBuf<double> mMelT;
+  MelTable mMel;
 };

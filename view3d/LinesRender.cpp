@@ -1,6 +1,7 @@
 #include "view3d/LinesRender.h"
 
 #include "graph/NanoVGExt.h"
+#include "view3d/CameraRange.h"
 
 #include <algorithm>
 #include <cmath>
@@ -88,6 +89,19 @@ void Rotation(float degrees, Vec3f axis, float m[16])
   m[10] = t * z * z + c;
 }
 
+// The ring's points are read while the audio thread may write them (a copy
+// that raced is thrown away and taken again), so every access is atomic.
+double LoadRelaxed(const double& from)
+{
+  double v;
+  __atomic_load(&from, &v, __ATOMIC_RELAXED);
+  return v;
+}
+
+void StoreRelaxed(double& to, double v) { __atomic_store(&to, &v, __ATOMIC_RELAXED); }
+
+Point3D LoadPoint(const Point3D& p) { return {LoadRelaxed(p.x), LoadRelaxed(p.y), LoadRelaxed(p.z)}; }
+
 NVGcolor ToRendererColor(const int c[4])
 {
   // The graph's colour hand-over: components 0 and 2 change places.
@@ -96,13 +110,21 @@ NVGcolor ToRendererColor(const int c[4])
 }
 } // namespace
 
-LinesRender::LinesRender()
+struct LinesRender::RingLine
 {
-  for (std::vector<Point3D>& line : mHistory)
+  Point3D points[kLineCapacity];
+  std::atomic<int> size{0};
+};
+
+LinesRender::LinesRender() : mRing(std::make_unique<RingLine[]>(kRingLines))
+{
+  // The start lines are published before any other thread sees the drawer.
+  for (int h = 0; h < kMaxNumLines; h++)
   {
-    line.resize(kStartLineSize);
+    RingLine& line = mRing[static_cast<size_t>(h)];
     for (int i = 0; i < kStartLineSize; i++)
-      line[static_cast<size_t>(i)].x = static_cast<double>(i) / kStartLineSize - 0.5;
+      line.points[i] = {static_cast<double>(i) / kStartLineSize - 0.5, 0.0, 0.0};
+    line.size.store(kStartLineSize, std::memory_order_relaxed);
   }
   mProjSizes.resize(kTimeLines);
   mProjPoints.resize(static_cast<size_t>(kTimeLines) * kFreqLinePoints);
@@ -112,25 +134,64 @@ LinesRender::~LinesRender() = default;
 
 void LinesRender::AddPoints(const std::vector<Point3D>& line)
 {
-  const int64_t k = mAddCount;
-  mAddCount = k + 1;
+  const int64_t k = mAddCount.load(std::memory_order_relaxed);
+  mAddCount.store(k + 1, std::memory_order_relaxed);
   int divisor = mSpeedDivisor.load(std::memory_order_relaxed);
   if (divisor == 0)
     divisor = 1;
   if (k % divisor != 0)
     return;
 
-  // The oldest slot becomes the newest line; assign keeps its storage.
-  mHistory[mOldest].assign(line.begin(), line.end());
-  mOldest = (mOldest + 1) % kMaxNumLines;
+  // The newest line replaces the oldest: announced, written, published.
+  const int64_t j = mLinesIn.load(std::memory_order_relaxed);
+  mLinesStarted.store(j + 1, std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_release);
+  RingLine& slot = mRing[static_cast<size_t>(j % kRingLines)];
+  const int n = static_cast<int>(std::min<size_t>(line.size(), kLineCapacity));
+  for (int i = 0; i < n; i++)
+  {
+    StoreRelaxed(slot.points[i].x, line[static_cast<size_t>(i)].x);
+    StoreRelaxed(slot.points[i].y, line[static_cast<size_t>(i)].y);
+    StoreRelaxed(slot.points[i].z, line[static_cast<size_t>(i)].z);
+  }
+  slot.size.store(n, std::memory_order_relaxed);
+  mLinesIn.store(j + 1, std::memory_order_release);
 }
 
-const std::vector<Point3D>& LinesRender::GetHistoryLine(int h) const
+const LinesRender::RingLine& LinesRender::Slot(int64_t linesIn, int h) const
 {
-  static const std::vector<Point3D> kNone;
+  return mRing[static_cast<size_t>((linesIn - kMaxNumLines + h) % kRingLines)];
+}
+
+template <typename Read>
+int64_t LinesRender::ReadHistory(Read&& read) const
+{
+  for (;;)
+  {
+    const int64_t linesIn = mLinesIn.load(std::memory_order_acquire);
+    read(linesIn);
+    // The copy holds if the writer has not started on a slot of lines
+    // linesIn - 32 .. linesIn - 1, that is on line linesIn + kSpareLines.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (mLinesStarted.load(std::memory_order_relaxed) <= linesIn + kSpareLines)
+      return linesIn;
+  }
+}
+
+std::vector<Point3D> LinesRender::GetHistoryLine(int h) const
+{
+  std::vector<Point3D> copy;
   if (h < 0 || h >= kMaxNumLines)
-    return kNone;
-  return mHistory[(mOldest + h) % kMaxNumLines];
+    return copy;
+  copy.reserve(kLineCapacity);
+  ReadHistory([&](int64_t linesIn) {
+    const RingLine& line = Slot(linesIn, h);
+    const int n = line.size.load(std::memory_order_relaxed);
+    copy.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; i++)
+      copy[static_cast<size_t>(i)] = LoadPoint(line.points[i]);
+  });
+  return copy;
 }
 
 void LinesRender::SetCameraAngles(double angle0, double angle1)
@@ -144,10 +205,10 @@ void LinesRender::SetCamFov(double fov) { mCamFov.store(fov, std::memory_order_r
 void LinesRender::ZoomCamFov(double zoom)
 {
   const double fov = GetCamFov() / zoom;
-  mCamFov.store(std::min(45.0, std::max(15.0, fov)), std::memory_order_relaxed);
+  mCamFov.store(std::min(CameraRange::kFovMax, std::max(CameraRange::kFovMin, fov)), std::memory_order_relaxed);
 }
 
-void LinesRender::ResetCamFov() { mCamFov.store(45.0, std::memory_order_relaxed); }
+void LinesRender::ResetCamFov() { mCamFov.store(CameraRange::kFovRest, std::memory_order_relaxed); }
 
 void LinesRender::SetMode(int mode) { mMode.store(mode, std::memory_order_relaxed); }
 
@@ -310,26 +371,28 @@ void LinesRender::SampleHistory()
   mNumProjLines = numLines;
   const double scale = GetScale();
 
-  for (int li = 0; li < numLines; li++)
-  {
-    const double t = static_cast<double>(li) / numLines;
-    const unsigned h = static_cast<unsigned>(kMaxNumLines * t);
-    const std::vector<Point3D>& src = GetHistoryLine(static_cast<int>(h));
-    const size_t L = src.size();
-    // An empty history line gives an empty drawing line.
-    const int count = L > 0 ? pointsPerLine : 0;
-    Point3D* dst = mProjPoints.data() + static_cast<size_t>(li) * static_cast<size_t>(pointsPerLine);
-    const double z = 1.0 - t - 0.5;
-    for (int pi = 0; pi < count; pi++)
+  mSampledLineCount = ReadHistory([&](int64_t linesIn) {
+    for (int li = 0; li < numLines; li++)
     {
-      size_t idx = static_cast<size_t>(L * (static_cast<double>(pi) / pointsPerLine));
-      idx = std::min(idx, L - 1);
-      dst[pi] = src[idx];
-      dst[pi].z = z;
-      dst[pi].y = scale * dst[pi].y;
+      const double t = static_cast<double>(li) / numLines;
+      const unsigned h = static_cast<unsigned>(kMaxNumLines * t);
+      const RingLine& src = Slot(linesIn, static_cast<int>(h));
+      const size_t L = static_cast<size_t>(src.size.load(std::memory_order_relaxed));
+      // An empty history line gives an empty drawing line.
+      const int count = L > 0 ? pointsPerLine : 0;
+      Point3D* dst = mProjPoints.data() + static_cast<size_t>(li) * static_cast<size_t>(pointsPerLine);
+      const double z = 1.0 - t - 0.5;
+      for (int pi = 0; pi < count; pi++)
+      {
+        size_t idx = static_cast<size_t>(L * (static_cast<double>(pi) / pointsPerLine));
+        idx = std::min(idx, L - 1);
+        dst[pi] = LoadPoint(src.points[idx]);
+        dst[pi].z = z;
+        dst[pi].y = scale * dst[pi].y;
+      }
+      mProjSizes[static_cast<size_t>(li)] = count;
     }
-    mProjSizes[static_cast<size_t>(li)] = count;
-  }
+  });
 }
 
 void LinesRender::ProjectSampledLines(int width, int height)

@@ -3,18 +3,22 @@
 // point through a perspective camera in software and draws two passes of
 // polylines or squares with the vector renderer.
 //
-// Threads: AddPoints runs on the audio thread and PrepareFrame on the thread
-// that renders the graph, both with the plug-in mutex held, which guards the
-// history; PrepareFrame copies the lines a frame samples, and PreDraw
-// projects and draws that copy without the mutex. The view settings are also
-// set from the user-interface thread's mouse handlers, so they are atomics.
+// Threads: AddPoints runs on the audio thread; PrepareFrame and PreDraw on
+// the thread that renders the graph. Neither waits for the other: the
+// history is a ring with spare lines that the audio thread writes and
+// publishes line by line, and a frame copies the newest 32 lines out of it,
+// copying again in the rare case that the writer came round to them
+// meanwhile. So a frame always shows one history, never a mix of two. The
+// view settings are atomics, set from any thread.
 #pragma once
 
 #include "graph/GraphCustomDrawer.h"
+#include "view3d/CameraRange.h"
 #include "view3d/Point3D.h"
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class LinesRender : public GraphCustomDrawer
@@ -58,14 +62,19 @@ public:
   int GetDensity() const { return mDensity.load(std::memory_order_relaxed); }
   double GetScale() const { return mScale.load(std::memory_order_relaxed); }
   int GetSpeedDivisor() const { return mSpeedDivisor.load(std::memory_order_relaxed); }
-  int64_t GetAddCount() const { return mAddCount; }
+  int64_t GetAddCount() const { return mAddCount.load(std::memory_order_relaxed); }
   int GetWidth() const { return mWidth; }
   int GetHeight() const { return mHeight; }
   int GetWhiteImage() const { return mWhiteImage; }
 
-  // History line h, 0 being the oldest; always kMaxNumLines lines.
+  // A copy of history line h, 0 being the oldest; always kMaxNumLines
+  // lines. Any thread.
   int GetNumHistoryLines() const { return kMaxNumLines; }
-  const std::vector<Point3D>& GetHistoryLine(int h) const;
+  std::vector<Point3D> GetHistoryLine(int h) const;
+  // Lines that have entered the history so far, the 32 start lines
+  // included; the last frame's copy was taken at GetSampledLineCount.
+  int64_t GetLineCount() const { return mLinesIn.load(std::memory_order_acquire); }
+  int64_t GetSampledLineCount() const { return mSampledLineCount; }
 
   // Samples the history by mode and density into the drawing lines and
   // projects them for a graph of width x height pixels.
@@ -94,19 +103,36 @@ private:
   void DrawLinesTime(NVGcontext* vg, const int color[4], double lineWidth);
   void DrawPoints(NVGcontext* vg, const int color[4], double side);
 
-  // Ring of preallocated lines; mOldest is the slot of history line 0.
-  std::vector<Point3D> mHistory[kMaxNumLines];
-  int mOldest = 0;
+  struct RingLine;
+  // Calls read(linesIn) until it ran while none of the 32 lines before
+  // linesIn was being overwritten; returns that linesIn.
+  template <typename Read>
+  int64_t ReadHistory(Read&& read) const;
+  // The ring slot of history line h when linesIn lines have entered.
+  const RingLine& Slot(int64_t linesIn, int h) const;
+
+  // Lines longer than this are cut; the view's have 1024 points.
+  static constexpr int kLineCapacity = kStartLineSize;
+  // Lines the writer may add while a frame copies, before the copy is retried.
+  static constexpr int kSpareLines = 8;
+  static constexpr int kRingLines = kMaxNumLines + kSpareLines;
+  // Line k of all that entered lives in slot k % kRingLines. The writer
+  // announces line k in mLinesStarted (k + 1) before it writes it and
+  // publishes it in mLinesIn (k + 1) after.
+  std::unique_ptr<RingLine[]> mRing;
+  std::atomic<int64_t> mLinesStarted{kMaxNumLines};
+  std::atomic<int64_t> mLinesIn{kMaxNumLines};
+  int64_t mSampledLineCount = kMaxNumLines;
 
   std::atomic<double> mAngle0{0.0};
   std::atomic<double> mAngle1{0.0};
-  std::atomic<double> mCamFov{45.0};
+  std::atomic<double> mCamFov{CameraRange::kFovRest};
   int mWhiteImage = -1;
   std::atomic<int> mMode{2};
   std::atomic<int> mDensity{16};
   std::atomic<double> mScale{0.5};
   std::atomic<int> mSpeedDivisor{1};
-  int64_t mAddCount = 0;
+  std::atomic<int64_t> mAddCount{0};
   int mWidth = 0;
   int mHeight = 0;
 

@@ -1,13 +1,13 @@
-// The LV2 host adapter: drives one plug-in object as an LV2 instance. It
-// maps the ports (audio, the enabled switch, one control port per
-// parameter, a transport atom port), splits the host's blocks into pieces
-// ProcessBlock takes, keeps the output bit for bit the input whether or not
-// the host hands the same buffers, follows time:Position, and saves and
-// restores the plug-in's state record through the state extension.
+// The LV2 host adapter: translates an LV2 instance's calls into the
+// exporter's. It maps the ports (audio, the enabled switch, one control
+// port per parameter, a transport atom port), reads the control ports as
+// host values, follows time:Position between the pieces of a block, and
+// saves and restores the plug-in's state record through the state
+// extension. run is wait-free, as the exporter's Process is.
 #pragma once
 
 #include "framework/IPlugBase.h"
-#include "framework/IPlugHost.h"
+#include "framework/IPlugExporter.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
@@ -16,13 +16,11 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
-#include <thread>
 #include <vector>
 
 class IPlugLV2UI;
 
-class IPlugLV2 : public IPlugHost
+class IPlugLV2
 {
 public:
   // Port order: audio inputs, audio outputs, the enabled switch, one port
@@ -40,9 +38,9 @@ public:
 
   // Takes the plug-in object over; features are those of instantiate.
   IPlugLV2(IPlugBase* plug, int nIn, int nOut, double sampleRate, const LV2_Feature* const* features);
-  ~IPlugLV2() override;
 
-  IPlugBase* Plug() { return mPlug.get(); }
+  IPlugBase* Plug() { return mExporter.Plug(); }
+  IPlugExporter& Exporter() { return mExporter; }
   const PortLayout& Layout() const { return mLayout; }
 
   void ConnectPort(uint32_t port, void* data);
@@ -57,28 +55,16 @@ public:
   bool AttachUI(IPlugLV2UI* ui);
   void DetachUI(IPlugLV2UI* ui);
 
-  // Host calls of the plug-in. Only the UI's thread may write ports, so
-  // what comes from any other thread (the audio thread's notifications)
-  // is dropped.
-  void BeginInformHostOfParamChange(int idx) override;
-  void InformHostOfParamChange(int idx, double normalized) override;
-  void EndInformHostOfParamChange(int idx) override;
-  void GetTime(ITimeInfo* info) override;
-  void ResizeGraphics(int w, int h) override;
-
   // Largest state record restored; anything larger is refused.
-  static constexpr size_t kMaxStateBytes = 1 << 20;
+  static constexpr size_t kMaxStateBytes = IPlugExporter::kMaxStateBytes;
 
 private:
   void ApplyControlPorts();
   void ApplyTime(const LV2_Atom_Object* obj);
-  void ProcessRange(uint32_t begin, uint32_t end);
-  void ProcessPiece(uint32_t offset, int n);
-  IPlugLV2UI* UIOnThisThread() const;
   // Marks the ports' current values as seen, so only later changes apply.
   void TakePortValues();
 
-  std::unique_ptr<IPlugBase> mPlug;
+  IPlugExporter mExporter;
   PortLayout mLayout;
 
   std::vector<const float*> mAudioIn;
@@ -97,15 +83,5 @@ private:
     LV2_URID state;
   } mUrid{};
 
-  ITimeInfo mTime;
-
-  // One piece's samples: the host's floats as they came in (kept, because
-  // an output buffer may be an input buffer), and the float64 buffers of
-  // ProcessBlock.
-  std::vector<std::vector<float>> mInFloat;
-  std::vector<std::vector<double>> mInBufs, mOutBufs;
-  std::vector<double*> mInPtrs, mOutPtrs;
-
   std::atomic<IPlugLV2UI*> mUI{nullptr};
-  std::atomic<std::thread::id> mUIThread{};
 };

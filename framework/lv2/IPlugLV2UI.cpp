@@ -1,6 +1,7 @@
 #include "framework/lv2/IPlugLV2UI.h"
 
 #include "framework/IGraphics.h"
+#include "framework/IParam.h"
 #include "framework/lv2/IPlugLV2.h"
 #include "framework/lv2/Lv2Features.h"
 
@@ -19,8 +20,7 @@ IPlugLV2UI::~IPlugLV2UI()
 {
   if (!mAttached)
     return;
-  if (IGraphics* g = mPlug->Plug()->GetGUI())
-    g->CloseWindow();
+  mPlug->Exporter().CloseEditor();
   mPlug->DetachUI(this);
 }
 
@@ -30,36 +30,43 @@ bool IPlugLV2UI::Open(LV2UI_Widget* widget)
   if (!g || !mPlug->AttachUI(this))
     return false;
   mAttached = true;
-  if (!g->OpenWindow(mParent))
+  if (!mPlug->Exporter().OpenEditor(mParent))
     return false;
   *widget = reinterpret_cast<LV2UI_Widget>(g->GetWindow());
-  Resize(g->Width(), g->Height());
+  Resized(g->Width(), g->Height());
   return true;
 }
 
 int IPlugLV2UI::Idle()
 {
-  IGraphics* g = mPlug->Plug()->GetGUI();
-  if (!g || !g->IsWindowOpen())
-    return 1;
-  g->OnIdle();
-  return 0;
+  IPlugExporter& exporter = mPlug->Exporter();
+  const bool open = exporter.IdleEditor();
+  exporter.DeliverNotifications(*this);
+  return open ? 0 : 1;
 }
 
-void IPlugLV2UI::WritePort(uint32_t port, float value)
-{
-  if (mWrite)
-    mWrite(mController, port, sizeof value, 0, &value);
-}
+void IPlugLV2UI::BeginEdit(int idx) { Touch(idx, true); }
 
-void IPlugLV2UI::Touch(uint32_t port, bool grabbed)
+void IPlugLV2UI::EndEdit(int idx) { Touch(idx, false); }
+
+void IPlugLV2UI::Touch(int idx, bool grabbed)
 {
   if (mTouch && mTouch->touch)
-    mTouch->touch(mTouch->handle, port, grabbed);
+    mTouch->touch(mTouch->handle, static_cast<uint32_t>(mPlug->Layout().Param(idx)), grabbed);
 }
 
-void IPlugLV2UI::Resize(int w, int h)
+void IPlugLV2UI::SetValue(int idx, double normalized, bool echo)
+{
+  // The graph's redraw echo would be a port write per tick for nothing.
+  const IParam* p = mPlug->Exporter().Param(idx);
+  if (echo || !mWrite || !p)
+    return;
+  const float value = static_cast<float>(p->FromNormalized(normalized));
+  mWrite(mController, static_cast<uint32_t>(mPlug->Layout().Param(idx)), sizeof value, 0, &value);
+}
+
+void IPlugLV2UI::Resized(int width, int height)
 {
   if (mResize && mResize->ui_resize)
-    mResize->ui_resize(mResize->handle, w, h);
+    mResize->ui_resize(mResize->handle, width, height);
 }

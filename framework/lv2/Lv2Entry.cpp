@@ -2,6 +2,7 @@
 // the plug-in's description, and the editor UI's descriptor. Thin C
 // functions over IPlugLV2 and IPlugLV2UI that never throw.
 #include "framework/IGraphics.h"
+#include "framework/IPlugExporter.h"
 #include "framework/PlugDescription.h"
 #include "framework/lv2/IPlugLV2.h"
 #include "framework/lv2/IPlugLV2UI.h"
@@ -28,7 +29,7 @@ LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double rate, const char
                        const LV2_Feature* const* features)
 {
   const int index = ComponentOf(descriptor);
-  if (index < 0 || !(rate > 0.0))
+  if (index < 0 || !IPlugExporter::IsUsableSampleRate(rate))
     return nullptr;
   const PlugDescription::Component& comp = GetPlugDescription().components[static_cast<size_t>(index)];
   IPlugBase* plug = nullptr;

@@ -214,6 +214,9 @@ TEST(Crest, CameraWriteBackSetsTheParametersAndTellsTheHost)
   host.Plug()->UpdateCameraAngles(30.0, 45.0);
   EXPECT_DOUBLE_EQ(host.Plug()->GetParam(Crest::kAngle0)->Value(), 30.0);
   EXPECT_DOUBLE_EQ(host.Plug()->GetParam(Crest::kAngle1)->Value(), 45.0);
+  // The host hears it at the editor's next tick, not from inside the call.
+  EXPECT_TRUE(host.events.empty());
+  host.Idle();
   ASSERT_EQ(host.events.size(), 6u);
   EXPECT_EQ(host.events[0].kind, "begin");
   EXPECT_EQ(host.events[0].id, "5");
@@ -226,6 +229,7 @@ TEST(Crest, CameraWriteBackSetsTheParametersAndTellsTheHost)
   host.events.clear();
   host.Plug()->UpdateCamFov(15.0);
   EXPECT_DOUBLE_EQ(host.Plug()->GetParam(Crest::kCamFov)->Value(), 15.0);
+  host.Idle();
   ASSERT_EQ(host.events.size(), 3u);
   EXPECT_EQ(host.events[1].id, "7");
   EXPECT_DOUBLE_EQ(host.events[1].value, 0.0);

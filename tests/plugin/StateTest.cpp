@@ -61,6 +61,7 @@ TEST(State, RestoredModeBetweenStepsShowsTheModeThatIsDrawn)
   EXPECT_STREQ(text, "1");
   EXPECT_EQ(host.Plug()->GetView()->GetLines()->GetMode(), 1);
   IGraphics* g = host.Plug()->GetGUI();
+  g->SyncWithPlug();
   IRadioButtonsControl* buttons = nullptr;
   for (int i = 0; i < g->NControls() && !buttons; ++i)
     if (auto* r = dynamic_cast<IRadioButtonsControl*>(g->GetControl(i)); r && r->ParamIdx() == Crest::kMode)

@@ -95,7 +95,7 @@ static void Record(void* user, const char* kind, const char* id, double v)
 {
   auto* host = static_cast<TestHost*>(user);
   if (host->record)
-    host->events.push_back({kind, id, v});
+    host->events.push_back({kind, id, v, std::this_thread::get_id()});
 }
 
 void TestHost::Begin(void* user, const char* id) { Record(user, "begin", id, 0.0); }

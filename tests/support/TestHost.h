@@ -5,6 +5,7 @@
 #include "acf/acf.h"
 
 #include <string>
+#include <thread>
 #include <vector>
 
 class TestHost
@@ -15,6 +16,7 @@ public:
     std::string kind; // "begin", "value", "end"
     std::string id;
     double value;
+    std::thread::id thread;
   };
 
   explicit TestHost(bool stereo = true, double sampleRate = 44100.0);
@@ -29,6 +31,8 @@ public:
   std::vector<std::vector<float>> Render(const std::vector<std::vector<float>>& in, int blockSize = 512);
   AcfResult Update(const char* id, double normalized) { return mFactory->updateParameter(mEffect, id, normalized); }
   double Normalized(const char* id);
+  // One editor tick, which also hands the host what the effect queued for it.
+  AcfResult Idle() { return mFactory->editorIdle(mEffect); }
 
   std::vector<unsigned char> GetChunk();
   AcfResult SetChunk(const std::vector<unsigned char>& data, uint32_t chunkId = ACF_FOURCC('h', 'f', 'o', 'n'));

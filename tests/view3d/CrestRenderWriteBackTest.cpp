@@ -26,18 +26,22 @@ TEST(CrestRenderWriteBack, MouseCameraChangesReachThePlugInsParameters)
   EXPECT_DOUBLE_EQ(plug->GetParam(Crest::kAngle0)->Value(), 30.0);
   EXPECT_DOUBLE_EQ(plug->GetParam(Crest::kAngle1)->Value(), 35.0);
 
+  host.Idle();
   host.events.clear();
   view.OnMouseWheel(0, 0, nullptr, 1.0);
   EXPECT_NEAR(plug->GetParam(Crest::kCamFov)->Value(), 45.0 / 1.025, 1e-9);
+  host.Idle();
   ASSERT_FALSE(host.events.empty());
   EXPECT_EQ(host.events[1].id, "7");
 
+  host.Idle();
   host.events.clear();
   EXPECT_TRUE(view.OnMouseDblClick(0, 0, &plain));
   EXPECT_DOUBLE_EQ(plug->GetParam(Crest::kAngle0)->GetNormalized(), 0.5);
   EXPECT_DOUBLE_EQ(plug->GetParam(Crest::kAngle1)->GetNormalized(), 0.0);
   EXPECT_DOUBLE_EQ(plug->GetParam(Crest::kCamFov)->GetNormalized(), 1.0);
   // Angle0, Angle1 and CamFov, each told to the host.
+  host.Idle();
   int values = 0;
   for (const TestHost::Event& e : host.events)
     values += e.kind == "value";
@@ -47,5 +51,6 @@ TEST(CrestRenderWriteBack, MouseCameraChangesReachThePlugInsParameters)
   host.events.clear();
   view.SetAngle0(40.0);
   view.SetCamFov(20.0);
+  host.Idle();
   EXPECT_TRUE(host.events.empty());
 }
