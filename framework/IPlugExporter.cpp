@@ -168,10 +168,11 @@ void IPlugExporter::CloseEditor()
 bool IPlugExporter::IdleEditor()
 {
   IGraphics* g = Editor();
-  if (!g || !g->IsWindowOpen())
+  if (!g)
     return false;
+  // Without a window it still draws, so that snapshots and GL pictures stay current.
   g->OnIdle();
-  return true;
+  return g->IsWindowOpen();
 }
 
 bool IPlugExporter::EditorSize(int* width, int* height)
@@ -207,7 +208,10 @@ void IPlugExporter::InformHostOfParamChange(int idx, double normalized)
 
 void IPlugExporter::EndInformHostOfParamChange(int idx) { Notify(Notification::kEnd, idx); }
 
-void IPlugExporter::EchoParamToHost(int idx, double normalized) { Notify(Notification::kValue, idx, normalized, true); }
+void IPlugExporter::EchoParamToHost(int idx, double normalized)
+{
+  Notify(Notification::kValue, idx, normalized, true);
+}
 
 void IPlugExporter::ResizeGraphics(int w, int h)
 {

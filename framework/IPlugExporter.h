@@ -98,7 +98,7 @@ public:
   IGraphics* Editor() { return mPlug->GetGUI(); }
   bool OpenEditor(uintptr_t parent);
   void CloseEditor();
-  // One redraw tick; false when no editor is open.
+  // One redraw tick; false when no editor window is open.
   bool IdleEditor();
   // The editor's size after what other threads handed it; false for none.
   bool EditorSize(int* width, int* height);

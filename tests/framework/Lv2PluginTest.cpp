@@ -281,3 +281,30 @@ TEST(Lv2Plugin, StateIsTheAcfChunkWithItsRestoreRules)
   restored.Run(256);
   EXPECT_EQ(ChunkValues(restored.SaveState())[Crest::kScale], 10.0);
 }
+
+// What a hostile host hands in: port indices beyond the ports (2^31 and up
+// once turned negative), and sample rates no audio runs at. Both adapters
+// refuse the same rates.
+TEST(Lv2Plugin, StrayPortIndicesAndUnusableSampleRatesAreRefused)
+{
+  Lv2World w;
+  Lv2Instance inst(w, "stereo");
+  ASSERT_TRUE(inst.Ok());
+  std::vector<float> in = Signal(512, 0), out(512), stray(16, 1.0f);
+  inst.ConnectAudio({in.data(), in.data()}, {out.data(), out.data()});
+  for (uint32_t port : {0x80000000u, 0xffffffffu, 0xfffffff0u, 0x7fffffffu, 1000u})
+    lilv_instance_connect_port(inst.Instance(), port, stray.data());
+  inst.Run(512);
+  EXPECT_TRUE(BitEqual(in, out.data(), 512));
+  EXPECT_EQ(stray, std::vector<float>(16, 1.0f));
+
+  const double denormal = std::numeric_limits<double>::denorm_min();
+  for (double rate : {std::numeric_limits<double>::infinity(), std::nan(""), 1e300, 1e-300, denormal, 0.0, -44100.0})
+  {
+    EXPECT_FALSE(Lv2Instance(w, "stereo", rate).Ok()) << rate;
+    TestHost host(true, 44100.0);
+    EXPECT_EQ(host.Factory()->initialize(host.Effect(), rate), ACF_ERROR_INVALID_ARGUMENT) << rate;
+  }
+  for (double rate : {8000.0, 44100.0, 192000.0})
+    EXPECT_TRUE(Lv2Instance(w, "stereo", rate).Ok()) << rate;
+}

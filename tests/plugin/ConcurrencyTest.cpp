@@ -1,6 +1,7 @@
 // The audio thread renders while the interface thread changes settings,
-// moves the camera, saves state and draws: everything meets under the one
-// mutex (run under ThreadSanitizer to check).
+// moves the camera, saves state and draws, and host threads restore and
+// read state: nobody waits for anybody else's lock (run under
+// ThreadSanitizer to check).
 #include "framework/IGraphics.h"
 #include "framework/IMouseMod.h"
 #include "graph/GraphControl10.h"
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <future>
 #include <thread>
 
 namespace
@@ -56,6 +58,12 @@ private:
   std::atomic<bool> mStop{false};
   std::atomic<int> mBlocks{0};
   std::thread mThread;
+};
+
+// A host whose editor has its pictures, so the graph has its size.
+struct EditorHost : TestHost
+{
+  EditorHost() : TestHost((IGraphics::SetDefaultResourceDir(CREST_SOURCE_DIR), true)) {}
 };
 } // namespace
 
@@ -151,7 +159,7 @@ TEST(Concurrency, TwoRestoresAtOnceLeaveTheEditorAtTheSizeTheStateSays)
 // saves, compares and restores state, while the audio thread renders.
 TEST(Concurrency, MouseAndStateCallsWhileTheAudioThreadRenders)
 {
-  TestHost host;
+  EditorHost host;
   host.record = false;
   auto* f = host.Factory();
   AcfEffect* e = host.Effect();
@@ -184,5 +192,96 @@ TEST(Concurrency, MouseAndStateCallsWhileTheAudioThreadRenders)
   }
   stop = true;
   state.join();
+  EXPECT_GE(audio.Stop(), 100);
+}
+
+// The host hears the plug-in only on the thread that idles the editor, at
+// most one echo of the graph's parameter per tick, never from inside its own
+// value update and never while a lock of ours is held: a host thread that
+// needs the plug-in's state from inside a callback gets it.
+TEST(Concurrency, HostCallbacksComeFromTheIdlingThreadWithNoLockOfOursHeld)
+{
+  EditorHost host;
+  host.record = false;
+  std::atomic<int> fromOtherThreads{0}, blocked{0}, calls{0}, graphEchoes{0};
+  const std::thread::id ui = std::this_thread::get_id();
+  host.onEvent = [&](const TestHost::Event& event) {
+    ++calls;
+    if (event.thread != ui)
+      ++fromOtherThreads;
+    if (event.id == "8")
+      ++graphEchoes;
+    // As a host whose callback waits for its own thread, which needs us.
+    auto other = std::async(std::launch::async, [&] { return host.GetChunk().size(); });
+    if (other.wait_for(std::chrono::seconds(2)) != std::future_status::ready)
+      ++blocked;
+  };
+  AudioThread audio(host, 256, 50);
+  IGraphics* g = host.Plug()->GetGUI();
+  const IRECT* r = host.Plug()->GetGraph()->GetRECT();
+  const int cx = (r->L + r->R) / 2, cy = (r->T + r->B) / 2;
+  IMouseMod left(true);
+  for (int i = 0; i < 10; ++i)
+  {
+    const int before = calls.load();
+    ASSERT_EQ(host.Update("2", 0.1 * i), ACF_SUCCESS);
+    EXPECT_EQ(calls.load(), before) << "a callback from inside updateParameter";
+    g->OnMouseDown(cx, cy, &left);
+    g->OnMouseDrag(cx + 5 + i, cy + 3, &left);
+    g->OnMouseUp(cx + 5 + i, cy + 3, &left);
+    const int echoes = graphEchoes.load();
+    host.Idle();
+    EXPECT_LE(graphEchoes.load() - echoes, 1);
+  }
+  EXPECT_GE(audio.Stop(), 50);
+  host.Idle();
+  EXPECT_GT(calls.load(), 0);
+  EXPECT_GT(graphEchoes.load(), 0);
+  EXPECT_EQ(fromOtherThreads.load(), 0);
+  EXPECT_EQ(blocked.load(), 0);
+}
+
+// A record read back right after it was restored is that record, while the
+// audio thread renders and the editor redraws.
+TEST(Concurrency, ChunkReadBackRightAfterARestoreIsWhatWasRestored)
+{
+  TestHost host;
+  host.record = false;
+  AudioThread audio(host, 64, 200);
+  std::atomic<bool> stop{false};
+  std::thread ui([&] {
+    while (!stop.load())
+      host.Idle();
+  });
+  for (int i = 0; i < 200; ++i)
+  {
+    const double graph = (i % 7) / 6.0;
+    const std::vector<unsigned char> chunk = MakeChunk({0, 10.0 + i % 50, 50, 50, 0, 15, 45, graph, 1, 0, 0});
+    ASSERT_EQ(host.SetChunk(chunk), ACF_SUCCESS);
+    ASSERT_EQ(host.GetChunk(), chunk) << i;
+  }
+  stop = true;
+  ui.join();
+  EXPECT_GE(audio.Stop(), 200);
+}
+
+// A right click on the graph prompts for its parameter's value while the
+// audio thread renders and requests redraws (the race shows under
+// ThreadSanitizer).
+TEST(Concurrency, PromptOnTheGraphWhileTheAudioThreadRenders)
+{
+  EditorHost host;
+  host.record = false;
+  AudioThread audio(host, 128, 100);
+  IGraphics* g = host.Plug()->GetGUI();
+  const IRECT* r = host.Plug()->GetGraph()->GetRECT();
+  IMouseMod right(false, true);
+  for (int i = 0; i < 50; ++i)
+  {
+    g->OnMouseDown((r->L + r->R) / 2, (r->T + r->B) / 2, &right);
+    EXPECT_TRUE(g->IsPrompting());
+    g->CancelTextEntry();
+    host.Idle();
+  }
   EXPECT_GE(audio.Stop(), 100);
 }

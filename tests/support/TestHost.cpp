@@ -94,8 +94,11 @@ int TestHost::Compare(const std::vector<unsigned char>& data, uint32_t chunkId)
 static void Record(void* user, const char* kind, const char* id, double v)
 {
   auto* host = static_cast<TestHost*>(user);
+  const TestHost::Event event{kind, id, v, std::this_thread::get_id()};
+  if (host->onEvent)
+    host->onEvent(event);
   if (host->record)
-    host->events.push_back({kind, id, v, std::this_thread::get_id()});
+    host->events.push_back(event);
 }
 
 void TestHost::Begin(void* user, const char* id) { Record(user, "begin", id, 0.0); }

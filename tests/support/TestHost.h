@@ -4,6 +4,7 @@
 
 #include "acf/acf.h"
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,6 +40,8 @@ public:
   int Compare(const std::vector<unsigned char>& data, uint32_t chunkId = ACF_FOURCC('h', 'f', 'o', 'n'));
 
   std::vector<Event> events;
+  // Called inside each host callback, on the effect's calling thread.
+  std::function<void(const Event&)> onEvent;
   bool record = true; // a host that allocates in its callbacks would spoil allocation counts
   bool playing = false;
   bool hasTransport = true;
