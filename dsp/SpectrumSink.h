@@ -1,5 +1,5 @@
 // Where the spectrum capture hands each analysed frame's magnitudes: on the
-// audio thread, with the plug-in's mutex held.
+// audio thread, so whatever receives them must not wait.
 #pragma once
 
 #include "framework/WDL_TypedBuf.h"

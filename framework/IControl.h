@@ -40,7 +40,7 @@ public:
   virtual LICE_IBitmap* GetLastGLBitmap();
   // Whether GetGLBitmap would render a new picture now.
   virtual bool IsGLFramePending() const;
-  // Called with the plug-in's mutex held just before the control is drawn:
+  // Called with the plug-in's state mutex held just before the control is drawn:
   // copies what Draw reads that other threads may change (parameter values),
   // so that Draw itself runs without the lock.
   virtual void PrepareDraw();

@@ -81,8 +81,8 @@ public:
   // plug-in's deferred changes, the parameter values, the value pushes that
   // redraw requests left for the editor's thread.
   void SyncWithPlug();
-  // The editor's lock (recursive); the plug-in's mutex may be taken inside
-  // it, never the other way round except by a non-waiting TryEnter.
+  // The editor's lock (recursive); the plug-in's state mutex may be taken
+  // inside it, never the other way round except by a non-waiting TryEnter.
   WDL_Mutex& GetEditorMutex() { return mEditorMutex; }
   void SetControlFromPlug(int controlIdx, double normalizedValue);
   void SetAllControlsDirty();

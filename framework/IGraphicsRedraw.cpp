@@ -99,9 +99,9 @@ void IGraphics::DrawRegion(const IRECT& regionIn)
   if (IsEmpty(region))
     return;
 
-  // Only the copying happens under the plug-in's mutex: what other threads
-  // handed over and what the controls read of the parameters. Drawing
-  // follows without it, so the audio thread never waits for it.
+  // Only the copying happens under the plug-in's state mutex: what other
+  // threads handed over and what the controls read of the parameters.
+  // Drawing follows without it, so no host thread waits for drawing.
   {
     WDL_MutexLock lock(mPlug ? &mPlug->GetMutex() : nullptr);
     if (mPlug)

@@ -65,9 +65,9 @@ public:
   bool Draw(IGraphics* graphics) override;
   // Renders a frame when the graph is dirty and returns the render target
   // (its pixels already read back); null without a usable GL context,
-  // renderer or picture. The plug-in mutex is held only while the drawers
-  // copy what they draw (PrepareFrame); building the frame, GL and the
-  // read-back run without it, so the audio thread never waits for drawing.
+  // renderer or picture. The drawers copy what they draw first
+  // (PrepareFrame) without waiting for the audio thread, which never waits
+  // for drawing either.
   LICE_IBitmap* GetGLBitmap() override;
   LICE_IBitmap* GetLastGLBitmap() override;
   bool IsGLFramePending() const override { return mGraphDirty; }
@@ -118,8 +118,8 @@ public:
                        double y, double size);
 
 private:
-  // Builds the frame's drawing commands (the drawers copy their data under
-  // the plug-in mutex first); false when there is no render target.
+  // Builds the frame's drawing commands (the drawers have copied their data
+  // first); false when there is no render target.
   bool RenderFrame();
   void StepAutoAdjust();
   // Has GL execute the built frame and copies the picture back.

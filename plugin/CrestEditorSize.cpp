@@ -39,7 +39,7 @@ void Crest::ChangeEditorSize(int paramIdx)
   IGraphics* g = GetGUI();
   if (!button || HandlingClick(button) || !g)
     return;
-  // The mutex is held here; the editor's thread may be waiting for it with
+  // The state mutex may be held here; the editor's thread may be waiting for it with
   // the editor lock held. Then the editor applies the size at its next sync.
   if (!g->GetEditorMutex().TryEnter())
   {
