@@ -128,7 +128,7 @@ int LatencyCommand::run(const LatencyOptions& options)
   AudioSource& source = session.source();
   const double rate = source.sampleRate();
   const auto blocks = static_cast<int64_t>(options.seconds * rate / options.block);
-  RenderMeter meter(static_cast<std::size_t>(blocks) + 1);
+  RenderMeter meter(static_cast<std::size_t>(blocks) + 1, 1000.0 * options.block / rate);
   const int channels = effect.channels();
   ChannelBlocks buffers(channels, options.block);
   BlockReader reader(source, channels, options.block, true);

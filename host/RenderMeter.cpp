@@ -15,7 +15,10 @@ double percentile(const std::vector<double>& sorted, double p)
 }
 } // namespace
 
-RenderMeter::RenderMeter(std::size_t capacity) { mDurations.reserve(capacity); }
+RenderMeter::RenderMeter(std::size_t capacity, double budgetMs) : mBudgetMs(budgetMs)
+{
+  mDurations.reserve(capacity);
+}
 
 long RenderMeter::voluntarySwitches()
 {
@@ -51,6 +54,7 @@ RenderMeter::Summary RenderMeter::summary() const
   s.p99 = percentile(sorted, 0.99);
   s.p999 = percentile(sorted, 0.999);
   s.max = sorted.empty() ? 0.0 : sorted.back();
+  s.late = static_cast<std::size_t>(sorted.end() - std::upper_bound(sorted.begin(), sorted.end(), mBudgetMs));
   return s;
 }
 
@@ -59,6 +63,7 @@ void RenderMeter::print(std::FILE* out, const char* call, const Summary& s, int 
   std::fprintf(out, "%s calls: %zu of %d frames (budget %.2f ms)\n", call, s.calls, blockFrames,
                1000.0 * blockFrames / sampleRate);
   std::fprintf(out, "%s ms: p50 %.4f  p99 %.4f  p99.9 %.4f  max %.4f\n", call, s.p50, s.p99, s.p999, s.max);
+  std::fprintf(out, "late blocks: %zu\n", s.late);
   if (s.slept > 0)
     std::fprintf(out, "%s calls that slept: %zu (%ld voluntary context switches), the longest %.3f ms\n", call,
                  s.slept, s.switches, s.longestSleepMs);

@@ -21,9 +21,11 @@ public:
     long switches = 0;                                  // voluntary context switches in all calls
     double longestSleepMs = 0.0;                        // the longest of the calls that slept
     double p50 = 0.0, p99 = 0.0, p999 = 0.0, max = 0.0; // ms
+    std::size_t late = 0;                               // calls longer than their block lasts
   };
 
-  explicit RenderMeter(std::size_t capacity);
+  // budgetMs: how long one block lasts.
+  RenderMeter(std::size_t capacity, double budgetMs);
 
   template <class Call>
   void measure(Call&& call)
@@ -52,4 +54,5 @@ private:
   std::size_t mSlept = 0;
   long mSwitches = 0;
   double mLongestSleep = 0.0;
+  double mBudgetMs;
 };

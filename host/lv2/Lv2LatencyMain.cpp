@@ -111,7 +111,7 @@ int run(const Options& o)
   }
 
   const auto blocks = static_cast<int64_t>(o.seconds * rate / o.block);
-  RenderMeter meter(static_cast<std::size_t>(blocks) + 1);
+  RenderMeter meter(static_cast<std::size_t>(blocks) + 1, 1000.0 * o.block / rate);
   ChannelBlocks buffers(channels, o.block);
   BlockReader reader(*source, channels, o.block, true);
   plugin.connectAudio(buffers.inputs(), buffers.outputs());

@@ -11,7 +11,7 @@
 
 TEST(RenderMeter, CountsTheCallsInWhichTheThreadWaitedForALock)
 {
-  RenderMeter meter(16);
+  RenderMeter meter(16, 10.0);
   volatile double sink = 0.0;
   for (int i = 0; i < 5; ++i)
     meter.measure([&] {
@@ -39,4 +39,5 @@ TEST(RenderMeter, CountsTheCallsInWhichTheThreadWaitedForALock)
   // The wait itself was the longest call.
   EXPECT_GE(s.longestSleepMs, 20.0);
   EXPECT_EQ(s.longestSleepMs, s.max);
+  EXPECT_GE(s.late, 1u);
 }
