@@ -160,33 +160,33 @@ int run(const Options& o)
 
 int main(int argc, char** argv)
 {
-  CLI::App app{"crest-lv2-latency: counts the LV2 run calls that slept while the UI is open and idled",
-               "crest-lv2-latency"};
-  Options o;
-  app.add_option("input", o.input, "sound file to play (default: a demo signal, looped)");
-  app.add_option("--uri", o.uri, "plug-in URI")->capture_default_str();
-  app.add_option("--lv2-path", o.lv2Path, "LV2_PATH to search")->capture_default_str();
-  app.add_option("--set", o.settings, "control input NAME=NORMALISED (symbol or name), repeatable")
-    ->allow_extra_args(false);
-  app.add_option("--seconds", o.seconds, "seconds of audio to play (default 10)");
-  app.add_option("--block", o.block, "frames per run call (default 256)");
-  app.add_option("--idle-ms", o.idleMs, "milliseconds between UI idle calls (default 40)");
-  app.add_flag("--realtime", o.realtime, "run the audio thread at a real-time priority (SCHED_FIFO)");
-  app.add_flag("--no-editor", o.noEditor, "leave the UI closed");
-  app.add_flag("--drag", o.drag, "drag the camera on the UI's graph with X events");
   try
   {
-    app.parse(argc, argv);
-  }
-  catch (const CLI::ParseError& e)
-  {
-    if (e.get_exit_code() == 0)
-      return app.exit(e);
-    std::fprintf(stderr, "crest-lv2-latency: %s\n", e.what());
-    return 2;
-  }
-  try
-  {
+    CLI::App app{"crest-lv2-latency: counts the LV2 run calls that slept while the UI is open and idled",
+                 "crest-lv2-latency"};
+    Options o;
+    app.add_option("input", o.input, "sound file to play (default: a demo signal, looped)");
+    app.add_option("--uri", o.uri, "plug-in URI")->capture_default_str();
+    app.add_option("--lv2-path", o.lv2Path, "LV2_PATH to search")->capture_default_str();
+    app.add_option("--set", o.settings, "control input NAME=NORMALISED (symbol or name), repeatable")
+      ->allow_extra_args(false);
+    app.add_option("--seconds", o.seconds, "seconds of audio to play (default 10)");
+    app.add_option("--block", o.block, "frames per run call (default 256)");
+    app.add_option("--idle-ms", o.idleMs, "milliseconds between UI idle calls (default 40)");
+    app.add_flag("--realtime", o.realtime, "run the audio thread at a real-time priority (SCHED_FIFO)");
+    app.add_flag("--no-editor", o.noEditor, "leave the UI closed");
+    app.add_flag("--drag", o.drag, "drag the camera on the UI's graph with X events");
+    try
+    {
+      app.parse(argc, argv);
+    }
+    catch (const CLI::ParseError& e)
+    {
+      if (e.get_exit_code() == 0)
+        return app.exit(e);
+      std::fprintf(stderr, "crest-lv2-latency: %s\n", e.what());
+      return 2;
+    }
     return run(o);
   }
   catch (const HostError& e)
