@@ -30,7 +30,7 @@ std::pair<int, int> drags(const std::string& out)
 TEST(HostLatency, DragsTurnTheCameraAndStateReadBacksMatch)
 {
   HostProgram host;
-  HostResult r = host.run("latency --seconds 3 --block 256 --state-churn --drag", onOwnDisplay(""));
+  HostResult r = host.run("latency --seconds 4 --block 256 --state-churn --drag", onOwnDisplay(""));
   const auto [made, turned] = drags(r.out);
   EXPECT_GE(made, 1) << r.out << r.err;
   EXPECT_EQ(turned, made) << r.out;
@@ -50,7 +50,7 @@ TEST(HostLatency, Lv2HarnessDragsTurnTheCamera)
   HostProgram host;
   const std::string log = host.path("lv2.out");
   const int status = std::system(
-    (onOwnDisplay(std::string("'") + CREST_LV2_LATENCY_BIN + "' --seconds 3 --block 256 --drag") + " >'" + log +
+    (onOwnDisplay(std::string("'") + CREST_LV2_LATENCY_BIN + "' --seconds 4 --block 256 --drag") + " >'" + log +
      "' 2>&1")
       .c_str());
   const std::string text = HostProgram::readText(log);
