@@ -54,6 +54,10 @@ public:
 
   // Number of value notifications the effect sent (from any thread).
   int hostEdits() const { return mEdits; }
+  // Marks the calling thread as the audio thread, for the count below.
+  static void markAudioThread();
+  // Edit and resize notifications the effect made from the audio thread.
+  int audioThreadCallbacks() const { return mAudioThreadCallbacks; }
 
 private:
   static void beginEdit(void* user, const char* id);
@@ -61,6 +65,7 @@ private:
   static void endEdit(void* user, const char* id);
   static int32_t getTimeInfo(void* user, AcfTimeInfo* info);
   static void viewResized(void* user, int32_t width, int32_t height);
+  static void countCallback(void* user);
 
   uint32_t stateChunkId();
 
@@ -74,5 +79,6 @@ private:
   std::atomic<bool> mPlaying{false};
   std::atomic<int64_t> mPosition{0};
   std::atomic<int> mEdits{0};
+  std::atomic<int> mAudioThreadCallbacks{0};
   std::function<void(int, int)> mResized;
 };

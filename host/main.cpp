@@ -111,13 +111,17 @@ void addEditorCommands(CLI::App& app, Commands& c)
 
   LatencyOptions& latency = c.latency;
   CLI::App* latencyCmd = c.latencyCmd = app.add_subcommand(
-    "latency", "time the render calls while the editor is open and idled");
+    "latency", "count the render calls that slept while the editor is open and idled, and time them");
   addSessionOptions(latencyCmd, latency.session);
   addEditorOption(latencyCmd, latency.session);
   latencyCmd->add_option("--seconds", latency.seconds, "seconds of audio to play (default 10)");
   latencyCmd->add_option("--block", latency.block, "frames per render call, 1 to 1024 (default 256)");
   latencyCmd->add_option("--idle-ms", latency.idleMs, "milliseconds between editor idle calls (default 40)");
   latencyCmd->add_flag("--realtime", latency.realtime, "run the audio thread at a real-time priority (SCHED_FIFO)");
+  latencyCmd->add_flag("--no-editor", latency.noEditor, "leave the editor closed");
+  latencyCmd->add_flag("--state-churn", latency.stateChurn,
+                       "save, restore and read back the state every 100 ms on a second host thread");
+  latencyCmd->add_flag("--drag", latency.drag, "drag the camera on the editor's graph with X events");
 }
 
 void addCommands(CLI::App& app, Commands& c)
