@@ -140,8 +140,18 @@ void EffectInstance::restoreChunk(const std::vector<uint8_t>& data)
 
 void EffectInstance::render(const float* const* inputs, float* const* outputs, int frames)
 {
-  check(mFactory.render(mEffect, inputs, outputs, frames), "rendering a block");
-  mPosition += frames;
+  // The message is built only on failure: it would allocate on every block.
+  const AcfResult r = renderBlock(inputs, outputs, frames);
+  if (r != ACF_SUCCESS)
+    check(r, "rendering a block");
+}
+
+AcfResult EffectInstance::renderBlock(const float* const* inputs, float* const* outputs, int frames) noexcept
+{
+  const AcfResult r = mFactory.render(mEffect, inputs, outputs, frames);
+  if (r == ACF_SUCCESS)
+    mPosition += frames;
+  return r;
 }
 
 void EffectInstance::editorSize(int& width, int& height)
