@@ -7,13 +7,24 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
+namespace
+{
+void quiet(const char*) {}
+
+void toStderr(const char* message) { std::fprintf(stderr, "JACK: %s\n", message); }
+} // namespace
+
 JackPassThrough::JackPassThrough(const std::string& name)
 {
+  // Without a server libjack prints several lines of why; one of ours says it.
+  jack_set_error_function(&quiet);
   jack_status_t status{};
   mClient = jack_client_open(name.c_str(), JackNoStartServer, &status);
+  jack_set_error_function(&toStderr);
   if (!mClient)
   {
     if ((status & JackServerFailed) != 0 || (status & JackServerError) != 0)

@@ -242,3 +242,17 @@ TEST(HostLive, ComparisonCatchesOneFlippedSample)
   EXPECT_GE(c.offset, 0);
   EXPECT_EQ(c.mismatches, 1) << c.first;
 }
+
+TEST(HostLive, WithoutAServerOrADisplayItSaysWhatIsMissing)
+{
+  HostProgram host;
+  HostResult r = host.run("live --no-editor", "env JACK_DEFAULT_SERVER=crest-none-" + std::to_string(getpid()));
+  EXPECT_EQ(r.exitCode, 2);
+  ASSERT_EQ(r.errLines().size(), 1u) << r.err;
+  EXPECT_EQ(r.errLines()[0], "crest-host: no JACK server answers (start jackd, or run under pw-jack with PipeWire)");
+
+  r = host.run("live", "env -u DISPLAY");
+  EXPECT_EQ(r.exitCode, 2);
+  ASSERT_EQ(r.errLines().size(), 1u) << r.err;
+  EXPECT_EQ(r.errLines()[0], "crest-host: live needs an X display for its editor (set DISPLAY, or add --no-editor)");
+}
