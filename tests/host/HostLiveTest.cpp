@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -93,22 +94,29 @@ Comparison compare(const Sound& sound, const JackRecorder& recorder)
 }
 
 // A JACK server of the test's own, the recorder, and sndfile-jackplay
-// waiting with the sound for the go.
+// waiting with the sound for the go. With CREST_LIVE_SERVER=NAME the server
+// of that name, already running at 44.1 kHz and 256 frames, serves instead
+// (scripts/test-live-pipewire.sh: PipeWire's, the test run under pw-jack).
 class LiveRig
 {
 public:
-  explicit LiveRig(const Sound& sound) : mServer("crest-live-" + std::to_string(getpid()))
+  explicit LiveRig(const Sound& sound)
   {
     HostProgram::writeSound(mHost.path("music.wav"), sound);
-    ChildProcess::Options server;
-    server.environment = {"LD_PRELOAD"}; // a sanitizer's preloads are for crest-host only
-    server.log = mHost.path("jackd.log");
-    // Synchronous mode: a cycle waits for every client however late, where
-    // the default mode would drop or repeat a period on a busy machine.
-    mJackd = std::make_unique<ChildProcess>(std::vector<std::string>{"jackd", "-n", mServer, "-r", "-S", "-t",
-                                                                     "10000", "-d", "dummy", "-r",
-                                                                     std::to_string(kRate), "-p", "256"},
-                                            server);
+    const char* running = std::getenv("CREST_LIVE_SERVER");
+    mServer = running && *running ? running : "crest-live-" + std::to_string(getpid());
+    if (!running || !*running)
+    {
+      ChildProcess::Options server;
+      server.environment = {"LD_PRELOAD"}; // a sanitizer's preloads are for crest-host only
+      server.log = mHost.path("jackd.log");
+      // Synchronous mode: a cycle waits for every client however late, where
+      // the default mode would drop or repeat a period on a busy machine.
+      mJackd = std::make_unique<ChildProcess>(std::vector<std::string>{"jackd", "-n", mServer, "-r", "-S", "-t",
+                                                                       "10000", "-d", "dummy", "-r",
+                                                                       std::to_string(kRate), "-p", "256"},
+                                              server);
+    }
     mRecorder = std::make_unique<JackRecorder>(mServer, "crest-test-rec", sound.frames() + 20L * kRate);
 
     ChildProcess::Options player = client(mHost.path("jackplay.log"));
