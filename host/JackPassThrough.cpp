@@ -100,8 +100,12 @@ void JackPassThrough::connectAll(const std::vector<std::string>& ports, bool inp
       const std::string& destination = inputs ? ours : ports[i];
       const int r = jack_connect(mClient, source.c_str(), destination.c_str());
       if (r != 0 && r != EEXIST)
-        throw HostError("cannot connect " + source + " to " + destination + " (is there such a port, " +
-                        (inputs ? "an output?)" : "an input?)"));
+      {
+        std::string message = "cannot connect " + source;
+        message += " to " + destination;
+        message += inputs ? " (is there such a port, an output?)" : " (is there such a port, an input?)";
+        throw HostError(message);
+      }
     }
 }
 

@@ -28,7 +28,8 @@ bool stillRunning(JackPassThrough& jack)
 {
   if (const int period = jack.takeNewPeriod())
     std::printf("JACK period now %d frames\n", period);
-  if (const double rate = jack.followRate())
+  const double rate = jack.followRate();
+  if (rate > 0.0)
     std::printf("JACK rate now %.0f Hz\n", rate);
   std::fflush(stdout);
   return !gInterrupted && !jack.serverGone() && jack.renderFailure() == ACF_SUCCESS;

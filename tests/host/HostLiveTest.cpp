@@ -112,10 +112,22 @@ public:
       server.log = mHost.path("jackd.log");
       // Synchronous mode: a cycle waits for every client however late, where
       // the default mode would drop or repeat a period on a busy machine.
-      mJackd = std::make_unique<ChildProcess>(std::vector<std::string>{"jackd", "-n", mServer, "-r", "-S", "-t",
-                                                                       "10000", "-d", "dummy", "-r",
-                                                                       std::to_string(kRate), "-p", "256"},
-                                              server);
+      const std::vector<std::string> jackd = {
+        "jackd", "-n", mServer, "-r", "-S", "-t", "10000", "-d", "dummy", "-r", std::to_string(kRate), "-p", "256"};
+      // JACK's registry holds 8 servers per machine, and keeps the places of
+      // servers that were killed: while none is free, jackd exits at once
+      // ("Too many servers already active"); try again until one frees.
+      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+      for (;;)
+      {
+        mJackd = std::make_unique<ChildProcess>(jackd, server);
+        waitUntil([this] { return !mJackd->running() || JackRecorder::serverAnswers(mServer); }, 20.0);
+        if (mJackd->running())
+          break;
+        if (std::chrono::steady_clock::now() >= end)
+          throw std::runtime_error("jackd did not start: " + HostProgram::readText(server.log));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200 + getpid() % 500));
+      }
     }
     mRecorder = std::make_unique<JackRecorder>(mServer, "crest-test-rec", sound.frames() + 20L * kRate);
 

@@ -50,6 +50,18 @@ JackRecorder::JackRecorder(const std::string& server, const std::string& name, l
   mActive = true;
 }
 
+bool JackRecorder::serverAnswers(const std::string& server)
+{
+  jack_set_error_function(&quiet);
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open(
+    "crest-test-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status, server.c_str());
+  jack_set_error_function(&toStderr);
+  if (client)
+    jack_client_close(client);
+  return client != nullptr;
+}
+
 JackRecorder::~JackRecorder()
 {
   stop();

@@ -18,6 +18,9 @@ public:
   JackRecorder(const std::string& server, const std::string& name, long maxFrames, double timeoutSeconds = 10.0);
   ~JackRecorder();
 
+  // Whether a server of this name takes a client now.
+  static bool serverAnswers(const std::string& server);
+
   JackRecorder(const JackRecorder&) = delete;
   JackRecorder& operator=(const JackRecorder&) = delete;
 
