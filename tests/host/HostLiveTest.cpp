@@ -179,7 +179,9 @@ public:
   // jack_bufsize: the server's period changed while running.
   void setPeriod(int frames)
   {
-    ChildProcess bufsize({"jack_bufsize", std::to_string(frames)}, client(mHost.path("jack_bufsize.log")));
+    ChildProcess::Options options = client(mHost.path("jack_bufsize.log"));
+    options.environment.emplace_back("LD_PRELOAD");
+    ChildProcess bufsize({"jack_bufsize", std::to_string(frames)}, options);
     EXPECT_EQ(bufsize.wait(20.0), 0);
   }
 
