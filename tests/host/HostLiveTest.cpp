@@ -225,7 +225,12 @@ TEST(HostLive, PassesMusicThroughBitForBitWithTheLandscapeMoving)
   PrivateDisplay display(rig.host().path("xvfb.log"));
   ChildProcess::Options options = rig.client(rig.host().path("live.log"));
   options.environment.push_back("DISPLAY=" + display.name());
-  std::unique_ptr<ChildProcess> live = rig.startLive(CREST_BUNDLE_DIR, {}, options);
+  // A stored state with "MediumGUI" on: the window comes up at the medium size.
+  const double medium[11] = {0, 50, 50, 50, 0, 15, 45, 0, 0, 1, 0};
+  std::ofstream(rig.host().path("medium.state"), std::ios::binary)
+    .write(reinterpret_cast<const char*>(medium), sizeof medium);
+  std::unique_ptr<ChildProcess> live = rig.startLive(CREST_BUNDLE_DIR,
+                                                     {"--load-state", rig.host().path("medium.state")}, options);
   PrivateDisplay::Window window = 0;
   ASSERT_TRUE(waitUntil([&] { return (window = display.findWindow("QX Crest")) != 0; }, 10.0));
 
@@ -253,8 +258,8 @@ TEST(HostLive, PassesMusicThroughBitForBitWithTheLandscapeMoving)
   EXPECT_EQ(c.mismatches, 0) << c.first;
 
   // The window shows the landscape, and it moves.
-  EXPECT_EQ(width, 800);
-  EXPECT_EQ(height, 555);
+  EXPECT_EQ(width, 920);
+  EXPECT_EQ(height, 640);
   ASSERT_EQ(early.size(), late.size());
   // What moved is the landscape of heights in its colour map, not one flat colour.
   const Change change = changeBetween(early, late);
