@@ -140,11 +140,18 @@ void EffectInstance::restoreChunk(const std::vector<uint8_t>& data)
 
 void EffectInstance::render(const float* const* inputs, float* const* outputs, int frames)
 {
-  // The message is built only on failure: the audio thread does not allocate.
-  const AcfResult r = mFactory.render(mEffect, inputs, outputs, frames);
+  // The message is built only on failure: it would allocate on every block.
+  const AcfResult r = renderBlock(inputs, outputs, frames);
   if (r != ACF_SUCCESS)
     check(r, "rendering a block");
-  mPosition += frames;
+}
+
+AcfResult EffectInstance::renderBlock(const float* const* inputs, float* const* outputs, int frames) noexcept
+{
+  const AcfResult r = mFactory.render(mEffect, inputs, outputs, frames);
+  if (r == ACF_SUCCESS)
+    mPosition += frames;
+  return r;
 }
 
 void EffectInstance::editorSize(int& width, int& height)

@@ -40,6 +40,9 @@ public:
   void setTransportPlaying(bool playing) { mPlaying = playing; }
   // One block of at most ACF_MAX_BLOCK_FRAMES frames; advances the transport.
   void render(const float* const* inputs, float* const* outputs, int frames);
+  // The same for a real-time thread: no allocation, no exception; the
+  // effect's result comes back instead.
+  AcfResult renderBlock(const float* const* inputs, float* const* outputs, int frames) noexcept;
   int64_t position() const { return mPosition; }
 
   void editorSize(int& width, int& height);

@@ -13,12 +13,14 @@
 
 HostSession::HostSession(const SessionOptions& options)
 {
-  if (options.input.empty())
+  // An external rate: the audio arrives through the caller's own callbacks.
+  const bool external = options.externalRate > 0.0;
+  if (!external && options.input.empty())
     mSource = std::make_unique<DemoSignal>();
-  else
+  else if (!external)
     mSource = AudioFile::openForReading(options.input);
 
-  const int fileChannels = mSource->channels();
+  const int fileChannels = external ? options.channels : mSource->channels();
   if (fileChannels > 2)
     throw HostError(mSource->label() + " has " + std::to_string(fileChannels) +
                     " channels; only mono and stereo can be processed");
@@ -29,7 +31,7 @@ HostSession::HostSession(const SessionOptions& options)
   if (component < 0)
     throw HostError("the bundle has no component for " + std::to_string(channels) + " channels");
   mEffect = std::make_unique<EffectInstance>(mBundle->factory(), component, mBundle->components()[component]);
-  mEffect->initialize(mSource->sampleRate());
+  mEffect->initialize(external ? options.externalRate : mSource->sampleRate());
   mParameters = mEffect->parameters();
 
   if (!options.loadState.empty())
@@ -48,6 +50,8 @@ HostSession::HostSession(const SessionOptions& options)
 
 std::string HostSession::inputLabel() const
 {
+  if (!mSource)
+    return "external input";
   const int in = mSource->channels();
   std::string s = mSource->label() + " (" + std::to_string(in) + (in == 1 ? " channel, " : " channels, ") +
                   std::to_string(static_cast<int>(std::lround(mSource->sampleRate()))) + " Hz)";

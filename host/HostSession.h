@@ -18,6 +18,9 @@ struct SessionOptions
   std::vector<std::string> settings; // "ID=NORMALISED", applied in order
   bool bypass = false;
   std::string editorSize; // "", "small", "medium" or "big"
+  // Above 0: the audio comes from elsewhere (a JACK graph) at this rate, so
+  // no source is opened and `channels` must be given.
+  double externalRate = 0.0;
 };
 
 // The bundle, the audio source and one effect brought up in the host's
@@ -29,6 +32,7 @@ public:
 
   PluginBundle& bundle() { return *mBundle; }
   EffectInstance& effect() { return *mEffect; }
+  // Not for sessions with an external rate, which have no source.
   AudioSource& source() { return *mSource; }
   // What reached the effect, e.g. "in.wav (2 channels, 48000 Hz) as mono".
   std::string inputLabel() const;

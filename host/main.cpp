@@ -6,6 +6,7 @@
 #include "EditorWindow.h"
 #include "HostError.h"
 #include "LatencyCommand.h"
+#include "LiveCommand.h"
 #include "ProcessCommand.h"
 #include "RenderCommand.h"
 #include "ShowCommand.h"
@@ -79,6 +80,9 @@ struct Commands
   CLI::App* showCmd = nullptr;
   LatencyOptions latency;
   CLI::App* latencyCmd = nullptr;
+  LiveOptions live;
+  bool noEditor = false;
+  CLI::App* liveCmd = nullptr;
 };
 
 void addProcessCommand(CLI::App& app, Commands& c)
@@ -124,6 +128,27 @@ void addEditorCommands(CLI::App& app, Commands& c)
   latencyCmd->add_flag("--drag", latency.drag, "drag the camera on the editor's graph with X events");
 }
 
+void addLiveCommand(CLI::App& app, Commands& c)
+{
+  LiveOptions& live = c.live;
+  CLI::App* cmd = c.liveCmd = app.add_subcommand(
+    "live", "run as a JACK client: two inputs passed through to two outputs, the editor showing them");
+  cmd->add_option("-n,--name", live.name, "JACK client name")->capture_default_str();
+  cmd
+    ->add_option("--connect-in", live.connectIn,
+                 "connect this port to the inputs, repeatable: in turn to in_1 and in_2, a single one to both")
+    ->allow_extra_args(false);
+  cmd
+    ->add_option("--connect-out", live.connectOut,
+                 "connect the outputs to this port, repeatable: in turn from out_1 and out_2, a single one from both")
+    ->allow_extra_args(false);
+  cmd->add_option("--set", live.session.settings, "host value update ID=NORMALISED (id or name), repeatable")
+    ->allow_extra_args(false);
+  cmd->add_option("--load-state", live.session.loadState, "restore this chunk (raw data bytes) before the updates");
+  addEditorOption(cmd, live.session);
+  cmd->add_flag("--no-editor", c.noEditor, "run headless, without a window");
+}
+
 void addCommands(CLI::App& app, Commands& c)
 {
   app.fallthrough();
@@ -136,6 +161,7 @@ void addCommands(CLI::App& app, Commands& c)
   c.describe->add_flag("--json", c.json, "as JSON");
   addProcessCommand(app, c);
   addEditorCommands(app, c);
+  addLiveCommand(app, c);
 }
 
 int runCommand(Commands& c)
@@ -164,6 +190,12 @@ int runCommand(Commands& c)
     c.latency.session.bundle = bundle;
     c.latency.session.channels = 2;
     return LatencyCommand::run(c.latency);
+  }
+  if (c.liveCmd->parsed())
+  {
+    c.live.session.bundle = bundle;
+    c.live.editor = !c.noEditor;
+    return LiveCommand::run(c.live);
   }
   if (displayOpens())
   {
