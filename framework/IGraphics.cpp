@@ -164,16 +164,21 @@ void IGraphics::SetAllControlsDirty()
 void IGraphics::PrepDraw()
 {
   WDL_MutexLock editor(&mEditorMutex);
-  EnsureDrawBitmap();
   mFullRedraw = true;
 }
 
-void IGraphics::EnsureDrawBitmap()
+bool IGraphics::EnsureDrawBitmap()
 {
+  // Made by the first draw, not with the editor: an instance whose editor
+  // never opens never pays for it.
   if (!mDrawBitmap)
+  {
     mDrawBitmap = std::make_unique<LICE_SysBitmap>(mWidth, mHeight);
-  else if (mDrawBitmap->getWidth() != mWidth || mDrawBitmap->getHeight() != mHeight)
+    return true;
+  }
+  if (mDrawBitmap->getWidth() != mWidth || mDrawBitmap->getHeight() != mHeight)
     mDrawBitmap->resize(mWidth, mHeight);
+  return false;
 }
 
 void IGraphics::Resize(int w, int h)
@@ -208,7 +213,6 @@ bool IGraphics::OpenWindow(uintptr_t parentX11Window)
   if (!mWindowImpl)
     return false;
   mWindow = mWindowImpl->GetNativeWindow();
-  EnsureDrawBitmap();
   mFullRedraw = true;
   OnIdle();
   return true;
@@ -223,8 +227,9 @@ void IGraphics::CloseWindow()
     CancelTextEntry();
   mMouse.Out();
   mMouse.ReleaseCapture();
-  if (mDrawBitmap)
-    mDrawBitmap->ReleaseWindowResources();
+  // The surface goes with the window (the next opening draws everything
+  // anyway); what it holds for the window goes before the display closes.
+  mDrawBitmap.reset();
   delete mWindowImpl;
   mWindowImpl = nullptr;
   mWindow = 0;

@@ -189,6 +189,33 @@ TEST(IGraphicsWindow, SnapshotWorksWithAnUnmappedParent)
   EXPECT_EQ(rgba[2], 0);
 }
 
+TEST(IGraphicsWindow, TheSurfaceIsMadeByTheFirstDrawAndGoesWithTheWindow)
+{
+  ASSERT_HAS_DISPLAY(HaveDisplay());
+  HostWindow host(64, 32, true);
+  ASSERT_NE(host.display, nullptr);
+  EditorTestPlug plug;
+  auto* g = new IGraphics(&plug, 64, 32);
+  plug.AttachGraphics(g);
+  g->AttachControl(new Recorder(&plug, IRECT(8, 4, 40, 20), IColor(255, 0, 200, 0)));
+  EXPECT_FALSE(g->HasDrawSurface()) << "an editor never opened holds no surface";
+  ASSERT_TRUE(g->OpenWindow(host.window));
+  EXPECT_TRUE(g->HasDrawSurface());
+  std::vector<uint8_t> before(64 * 32 * 4), after(64 * 32 * 4, 7);
+  ASSERT_TRUE(g->Snapshot(before.data(), 64, 32));
+  g->CloseWindow();
+  EXPECT_FALSE(g->HasDrawSurface());
+  // A snapshot after the close draws a new surface whole: the same picture.
+  ASSERT_TRUE(g->Snapshot(after.data(), 64, 32));
+  EXPECT_EQ(after, before);
+  // So does a partial redraw of a new surface.
+  ASSERT_TRUE(g->OpenWindow(host.window));
+  g->CloseWindow();
+  g->DrawRegion(IRECT(0, 0, 4, 4));
+  ASSERT_TRUE(g->HasDrawSurface());
+  EXPECT_EQ(SurfacePixel(g, 20, 10), LICE_RGBA(0, 200, 0, 255));
+}
+
 TEST(IGraphicsWindow, WindowEventsReachTheControls)
 {
   ASSERT_HAS_DISPLAY(HaveDisplay());
