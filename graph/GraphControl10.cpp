@@ -1,6 +1,7 @@
 #include "graph/GraphControl10.h"
 
 #include "framework/IPlugBase.h"
+#include "framework/IResources.h"
 #include "framework/WDL_Mutex.h"
 #include "graph/GLContext3.h"
 #include "graph/GraphAxesLayer.h"
@@ -30,7 +31,7 @@ constexpr int kRendererFlags = kGraphRendererFlags;
 WDL_Mutex* PlugMutex(IPlugBase* plug) { return plug ? &plug->GetMutex() : nullptr; }
 } // namespace
 
-GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect, int paramIdx, int numCurves,
+GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* /*graphics*/, IRECT rect, int paramIdx, int numCurves,
                                int numCurveValues, const char* fontPath)
   : IControl(plug, rect, paramIdx, IChannelBlend(IChannelBlend::kBlendNone, 1.0f)), mNumCurveValues(numCurveValues),
     mNumCurves(numCurves > 0 ? numCurves : 0), mAutoAdjustSmoother(10, 1.0, 0.9)
@@ -41,18 +42,41 @@ GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect,
   mDirty = true;
   mGraphDirty = true;
   mFontPath.Set(fontPath);
+  // Taken now, not at the first frame: the first context of a process loads
+  // the GL driver, which the editor's opening should not wait for.
+  bool made = false;
+  mGLContext = GLContext3::Shared("QX-Crest", &made);
+  // A renderer made and dropped at once sets up the driver's shader
+  // compiler, so that an editor's first renderer costs no more than the
+  // renderer this constructor used to make.
+  if (made && mGLContext->Bind())
+  {
+    if (NVGcontext* warm = nvgCreateGL2Ext(kRendererFlags))
+      nvgDeleteGL2Ext(warm);
+    mGLContext->Unbind();
+  }
+}
 
-  mGLContext = new GLContext3("QX-Crest", graphics);
+bool GraphControl10::EnsureRenderer()
+{
+  if (mRendererTried)
+    return mVg != nullptr;
+  mRendererTried = true;
   if (mGLContext->Bind())
   {
     mVg = nvgCreateGL2Ext(kRendererFlags);
     if (mVg != nullptr)
     {
-      mFontLoaded = nvgCreateFont(mVg, "font", mFontPath.Get()) >= 0;
+      // One copy of the font's bytes serves every graph of the process.
+      mFontData = mFontPath.GetLength() > 0 ? IResources::SharedFile(mFontPath.Get()) : nullptr;
+      if (mFontData && !mFontData->empty())
+        mFontLoaded = nvgCreateFontMem(mVg, "font", const_cast<unsigned char*>(mFontData->data()),
+                                       static_cast<int>(mFontData->size()), 0) >= 0;
       mCurvesLayer = std::make_unique<GraphCurvesLayer>(mVg);
     }
     mGLContext->Unbind();
   }
+  return mVg != nullptr;
 }
 
 GraphControl10::~GraphControl10()
@@ -78,8 +102,7 @@ GraphControl10::~GraphControl10()
   mGLBitmap = nullptr;
   if (bound)
     mGLContext->Unbind();
-  delete mGLContext;
-  mGLContext = nullptr;
+  mGLContext.reset();
 }
 
 // --- Owner operations ---
@@ -192,7 +215,7 @@ void GraphControl10::SetXScale(bool logScale, double xMin, double xMax)
   mGraphDirty = true;
 }
 
-bool GraphControl10::BindContext() { return mGLContext != nullptr && mGLContext->Bind(); }
+bool GraphControl10::BindContext() { return EnsureRenderer() && mGLContext->Bind(); }
 
 void GraphControl10::UnbindContext()
 {
@@ -218,7 +241,7 @@ bool GraphControl10::Draw(IGraphics*) { return true; }
 
 LICE_IBitmap* GraphControl10::GetGLBitmap()
 {
-  if (mVg == nullptr)
+  if (!EnsureRenderer())
     return nullptr;
   // Taken before the frame copies its data: a request arriving meanwhile
   // brings the next frame.
