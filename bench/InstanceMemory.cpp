@@ -190,7 +190,8 @@ Figures Lv2EditorOpen(const Target& target)
   lilv_uis_free(uis);
 
   // Two instances, both running before any editor opens.
-  const std::vector<float> music[2] = {Lv2Rig::Music(0, Lv2Rig::kBlock * 20), Lv2Rig::Music(1, Lv2Rig::kBlock * 20)};
+  const size_t frames = size_t{Lv2Rig::kBlock} * 20;
+  const std::vector<float> music[2] = {Lv2Rig::Music(0, frames), Lv2Rig::Music(1, frames)};
   Lv2Rig::PortBuffers ports[2] = {rig.MakePorts(plugin), rig.MakePorts(plugin)};
   LilvInstance* instances[2] = {rig.Instantiate(plugin), rig.Instantiate(plugin)};
   if (!instances[0] || !instances[1])

@@ -101,23 +101,6 @@ GLContext3::GLContext3(const char* name, IGraphics* graphics)
     Destroy();
 }
 
-std::shared_ptr<GLContext3> GLContext3::Shared(const char* name, bool* made)
-{
-  static std::mutex mutex;
-  static std::weak_ptr<GLContext3> shared;
-  std::lock_guard<std::mutex> lock(mutex);
-  std::shared_ptr<GLContext3> context = shared.lock();
-  if (made)
-    *made = !context;
-  if (!context)
-  {
-    context = std::make_shared<GLContext3>(name, nullptr);
-    if (context->IsValid())
-      shared = context;
-  }
-  return context;
-}
-
 GLContext3::~GLContext3() { Destroy(); }
 
 void GLContext3::Destroy()

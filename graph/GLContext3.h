@@ -10,7 +10,6 @@
 // so the next Bind may come from another thread. Pairs nest on one thread.
 #pragma once
 
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,13 +23,6 @@ class GLContext3
 public:
   GLContext3(const char* name, IGraphics* graphics);
   virtual ~GLContext3();
-
-  // The process's context for graphs, made by the first caller (with no
-  // parent window) and shared with every later one until the last lets go;
-  // its Bind keeps the graphs of other threads out while one draws. An
-  // invalid one (no display) is not kept: the next caller tries again.
-  // made (optional) tells whether this call made it.
-  static std::shared_ptr<GLContext3> Shared(const char* name, bool* made = nullptr);
 
   GLContext3(const GLContext3&) = delete;
   GLContext3& operator=(const GLContext3&) = delete;

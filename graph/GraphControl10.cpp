@@ -3,7 +3,6 @@
 #include "framework/IPlugBase.h"
 #include "framework/IResources.h"
 #include "framework/WDL_Mutex.h"
-#include "graph/GLContext3.h"
 #include "graph/GraphAxesLayer.h"
 #include "graph/GraphAxis.h"
 #include "graph/GraphColors.h"
@@ -12,7 +11,7 @@
 #include "graph/GraphCustomControl.h"
 #include "graph/GraphCustomDrawer.h"
 #include "graph/GraphLegendLayer.h"
-#include "graph/GraphRendererFlags.h"
+#include "graph/GraphRendererPool.h"
 #include "graph/LICE_GL_SysBitmap.h"
 #include "graph/NanoVGExt.h"
 #include "graph/SpectrogramDisplay.h"
@@ -26,8 +25,6 @@
 
 namespace
 {
-constexpr int kRendererFlags = kGraphRendererFlags;
-
 WDL_Mutex* PlugMutex(IPlugBase* plug) { return plug ? &plug->GetMutex() : nullptr; }
 } // namespace
 
@@ -42,19 +39,9 @@ GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* /*graphics*/, IRECT r
   mDirty = true;
   mGraphDirty = true;
   mFontPath.Set(fontPath);
-  // Taken now, not at the first frame: the first context of a process loads
+  // Taken now, not at the first frame: the first graph of a process sets up
   // the GL driver, which the editor's opening should not wait for.
-  bool made = false;
-  mGLContext = GLContext3::Shared("QX-Crest", &made);
-  // A renderer made and dropped at once sets up the driver's shader
-  // compiler, so that an editor's first renderer costs no more than the
-  // renderer this constructor used to make.
-  if (made && mGLContext->Bind())
-  {
-    if (NVGcontext* warm = nvgCreateGL2Ext(kRendererFlags))
-      nvgDeleteGL2Ext(warm);
-    mGLContext->Unbind();
-  }
+  mPool = GraphRendererPool::Get();
 }
 
 bool GraphControl10::EnsureRenderer()
@@ -62,9 +49,9 @@ bool GraphControl10::EnsureRenderer()
   if (mRendererTried)
     return mVg != nullptr;
   mRendererTried = true;
-  if (mGLContext->Bind())
+  if (mPool->Context().Bind())
   {
-    mVg = nvgCreateGL2Ext(kRendererFlags);
+    mVg = mPool->TakeRenderer();
     if (mVg != nullptr)
     {
       // One copy of the font's bytes serves every graph of the process.
@@ -74,7 +61,7 @@ bool GraphControl10::EnsureRenderer()
                                        static_cast<int>(mFontData->size()), 0) >= 0;
       mCurvesLayer = std::make_unique<GraphCurvesLayer>(mVg);
     }
-    mGLContext->Unbind();
+    mPool->Context().Unbind();
   }
   return mVg != nullptr;
 }
@@ -88,7 +75,7 @@ GraphControl10::~GraphControl10()
   delete mVAxis;
   mHAxis = mVAxis = nullptr;
 
-  const bool bound = mGLContext != nullptr && mGLContext->Bind();
+  const bool bound = mPool->Context().Bind();
   delete mSpectrogramDisplay;
   mSpectrogramDisplay = nullptr;
   if (bound && mBackgroundImage != 0 && mVg != nullptr)
@@ -101,8 +88,8 @@ GraphControl10::~GraphControl10()
   delete mGLBitmap;
   mGLBitmap = nullptr;
   if (bound)
-    mGLContext->Unbind();
-  mGLContext.reset();
+    mPool->Context().Unbind();
+  mPool.reset();
 }
 
 // --- Owner operations ---
@@ -178,10 +165,10 @@ void GraphControl10::SetSpectrogramDisplay(SpectrogramDisplay* display)
 {
   if (display != mSpectrogramDisplay)
   {
-    const bool bound = mGLContext != nullptr && mGLContext->Bind();
+    const bool bound = mPool->Context().Bind();
     delete mSpectrogramDisplay;
     if (bound)
-      mGLContext->Unbind();
+      mPool->Context().Unbind();
   }
   mSpectrogramDisplay = display;
   mGraphDirty = true;
@@ -191,10 +178,10 @@ void GraphControl10::SetBackgroundBitmap(LICE_IBitmap* bitmap)
 {
   if (bitmap == mBackgroundBitmap)
     return;
-  if (mBackgroundImage != 0 && mVg != nullptr && mGLContext->Bind())
+  if (mBackgroundImage != 0 && mVg != nullptr && mPool->Context().Bind())
   {
     nvgDeleteImage(mVg, mBackgroundImage);
-    mGLContext->Unbind();
+    mPool->Context().Unbind();
   }
   mBackgroundImage = 0;
   mBackgroundBitmap = bitmap;
@@ -215,13 +202,9 @@ void GraphControl10::SetXScale(bool logScale, double xMin, double xMax)
   mGraphDirty = true;
 }
 
-bool GraphControl10::BindContext() { return EnsureRenderer() && mGLContext->Bind(); }
+bool GraphControl10::BindContext() { return EnsureRenderer() && mPool->Context().Bind(); }
 
-void GraphControl10::UnbindContext()
-{
-  if (mGLContext != nullptr)
-    mGLContext->Unbind();
-}
+void GraphControl10::UnbindContext() { mPool->Context().Unbind(); }
 
 void GraphControl10::DeleteGLBitmap()
 {

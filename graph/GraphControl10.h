@@ -1,8 +1,8 @@
 // The editor control that shows everything the vector renderer draws. It
-// renders with the process's shared GL context and owns a NanoVG context on
-// it and an off-screen framebuffer bitmap, both made when it first renders;
-// when marked dirty it renders one frame into that bitmap, which the
-// framework then puts over the control's rectangle. Other parts draw into
+// renders with the GL context its process shares (GraphRendererPool) and
+// owns a NanoVG context on it and an off-screen framebuffer bitmap, both
+// made when it first renders; when marked dirty it renders one frame into
+// that bitmap, which the framework then puts over the control's rectangle. Other parts draw into
 // the frame through GraphCustomDrawer and receive its input events through
 // GraphCustomControl. It may also own curves, axes and a spectrogram layer.
 #pragma once
@@ -21,7 +21,7 @@ class IGraphics;
 class IPlugBase;
 class LICE_IBitmap;
 class LICE_GL_SysBitmap;
-class GLContext3;
+class GraphRendererPool;
 class GraphCurve4;
 class GraphCustomControl;
 class GraphCustomDrawer;
@@ -170,6 +170,6 @@ private:
   // The font's bytes, shared by the process; the renderer reads them.
   std::shared_ptr<const std::vector<unsigned char>> mFontData;
   LICE_GL_SysBitmap* mGLBitmap = nullptr;
-  std::shared_ptr<GLContext3> mGLContext;
+  std::shared_ptr<GraphRendererPool> mPool;
   int mNumRenderedFrames = 0;
 };
