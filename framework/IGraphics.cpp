@@ -213,6 +213,7 @@ bool IGraphics::OpenWindow(uintptr_t parentX11Window)
   if (!mWindowImpl)
     return false;
   mWindow = mWindowImpl->GetNativeWindow();
+  EnsureDrawBitmap();
   mFullRedraw = true;
   OnIdle();
   return true;
@@ -227,9 +228,8 @@ void IGraphics::CloseWindow()
     CancelTextEntry();
   mMouse.Out();
   mMouse.ReleaseCapture();
-  // The surface goes with the window (the next opening draws everything
-  // anyway); what it holds for the window goes before the display closes.
-  mDrawBitmap.reset();
+  if (mDrawBitmap)
+    mDrawBitmap->ReleaseWindowResources();
   delete mWindowImpl;
   mWindowImpl = nullptr;
   mWindow = 0;

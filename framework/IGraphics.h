@@ -86,7 +86,7 @@ public:
   void SetControlFromPlug(int controlIdx, double normalizedValue);
   void SetAllControlsDirty();
   // The next tick draws everything. The drawing surface is made by the
-  // first draw and freed when the window closes.
+  // first draw (an editor never opened holds none) and kept from then on.
   void PrepDraw();
 
   // A new size: records it, destroys the attached controls, drops cached
@@ -180,7 +180,7 @@ public:
   bool IsDirty(IRECT* region);
   // Draws the region now, without showing it.
   void DrawRegion(const IRECT& region);
-  // Whether the drawing surface exists (made by a draw, freed at close).
+  // Whether the drawing surface exists (made by the first draw).
   bool HasDrawSurface() const { return mDrawBitmap != nullptr; }
 
   // Called by the window when the X server asks for a region again.

@@ -175,6 +175,16 @@ TEST(IGraphicsDrawing, BackgroundIsStretchedOverTheEditor)
   EXPECT_EQ(LICE_GETA(top), 255);
 }
 
+TEST(IGraphicsDrawing, TheSurfaceIsMadeByTheFirstDrawAndDrawnWhole)
+{
+  Editor e;
+  e.graphics->AttachControl(new FillControl(&e.plug, IRECT(50, 20, 150, 80), IColor(255, 0, 0, 200)));
+  EXPECT_FALSE(e.graphics->HasDrawSurface());
+  e.graphics->DrawRegion(IRECT(0, 0, 4, 4));
+  ASSERT_TRUE(e.graphics->HasDrawSurface());
+  EXPECT_EQ(SurfacePixel(e.graphics, 100, 50), LICE_RGBA(0, 0, 200, 255));
+}
+
 TEST(IGraphicsDrawing, ControlsAreDrawnInAttachOrder)
 {
   Editor e;
