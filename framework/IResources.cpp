@@ -104,13 +104,18 @@ std::shared_ptr<LICE_MemBitmap> IResources::SharedPicture(const std::string& pat
 
 std::shared_ptr<const std::vector<unsigned char>> IResources::SharedFile(const std::string& path)
 {
-  return Files().Get(path, [&] {
-    std::ifstream in(path, std::ios::binary);
-    std::shared_ptr<const std::vector<unsigned char>> bytes;
-    if (in)
-      bytes = std::make_shared<const std::vector<unsigned char>>(std::istreambuf_iterator<char>(in),
-                                                                 std::istreambuf_iterator<char>());
-    return in.bad() ? nullptr : bytes;
+  return Files().Get(path, [&]() -> std::shared_ptr<const std::vector<unsigned char>> {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+      return nullptr;
+    const std::streamoff size = in.tellg();
+    if (size < 0)
+      return nullptr;
+    auto bytes = std::make_shared<std::vector<unsigned char>>(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes->data()), size))
+      return nullptr;
+    return bytes;
   });
 }
 

@@ -41,7 +41,7 @@ GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* /*graphics*/, IRECT r
   mFontPath.Set(fontPath);
   // Taken now, not at the first frame: the first graph of a process sets up
   // the GL driver, which the editor's opening should not wait for.
-  mPool = GraphRendererPool::Get();
+  mPool = GraphRendererPool::Get(mFontPath.Get());
 }
 
 bool GraphControl10::EnsureRenderer()
@@ -51,12 +51,14 @@ bool GraphControl10::EnsureRenderer()
   mRendererTried = true;
   if (mPool->Context().Bind())
   {
-    mVg = mPool->TakeRenderer();
+    mVg = mPool->TakeRenderer(mFontPath.Get());
     if (mVg != nullptr)
     {
-      // One copy of the font's bytes serves every graph of the process.
+      // One copy of the font's bytes serves every graph of the process (a
+      // renderer from the pool may have the font already).
       mFontData = mFontPath.GetLength() > 0 ? IResources::SharedFile(mFontPath.Get()) : nullptr;
-      if (mFontData && !mFontData->empty())
+      mFontLoaded = nvgFindFont(mVg, "font") >= 0;
+      if (!mFontLoaded && mFontData && !mFontData->empty())
         mFontLoaded = nvgCreateFontMem(mVg, "font", const_cast<unsigned char*>(mFontData->data()),
                                        static_cast<int>(mFontData->size()), 0) >= 0;
       mCurvesLayer = std::make_unique<GraphCurvesLayer>(mVg);

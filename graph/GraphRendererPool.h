@@ -1,9 +1,10 @@
 // The GL context that every graph of the process renders with, and one
-// vector renderer made on it ahead of need. A graph makes its renderer only
-// when it first draws; the first one to do so takes the spare, so the first
-// editor a process opens waits neither for the GL driver nor for its shader
-// compiler (both set up with the first graph), and later ones only make a
-// renderer. Made by the first graph, freed with the last.
+// vector renderer made on it ahead of need, with the first graph's font. A
+// graph makes its renderer only when it first draws; the first one to do so
+// takes the spare, so the first editor a process opens waits neither for the
+// GL driver, its shader compiler nor the font (all set up with the first
+// graph), and later ones only make a renderer. Made by the first graph,
+// freed with the last.
 //
 // Threads: Get may run on any thread. The context's Bind keeps the graphs of
 // other threads out while one draws; TakeRenderer runs with it bound.
@@ -13,6 +14,8 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
 struct NVGcontext;
 
@@ -21,9 +24,9 @@ class GraphRendererPool
 public:
   // The process's pool; made when none is alive. Never null; one without a
   // usable context (no display) is not kept, so the next caller tries again.
-  static std::shared_ptr<GraphRendererPool> Get();
+  static std::shared_ptr<GraphRendererPool> Get(const std::string& fontPath);
 
-  GraphRendererPool();
+  explicit GraphRendererPool(const std::string& fontPath);
   ~GraphRendererPool();
 
   GraphRendererPool(const GraphRendererPool&) = delete;
@@ -31,12 +34,15 @@ public:
 
   GLContext3& Context() { return mContext; }
   // A renderer with the graph's flags, the caller's to delete
-  // (nvgDeleteGL2Ext, context bound): the spare while there is one, else a
-  // new one; null when none can be made. The context must be bound.
-  NVGcontext* TakeRenderer();
+  // (nvgDeleteGL2Ext, context bound): the spare while there is one made
+  // with this font (then its face "font" is loaded), else a new one without
+  // a font; null when none can be made. The context must be bound.
+  NVGcontext* TakeRenderer(const std::string& fontPath);
 
 private:
   GLContext3 mContext;
   std::mutex mMutex;
   NVGcontext* mSpare = nullptr;
+  std::string mSpareFontPath;
+  std::shared_ptr<const std::vector<unsigned char>> mSpareFont;
 };
