@@ -2,9 +2,10 @@
 // renders with the GL context its process shares (GraphRendererPool) and
 // owns a NanoVG context on it and an off-screen framebuffer bitmap, both
 // made when it first renders; when marked dirty it renders one frame into
-// that bitmap, which the framework then puts over the control's rectangle. Other parts draw into
-// the frame through GraphCustomDrawer and receive its input events through
-// GraphCustomControl. It may also own curves, axes and a spectrogram layer.
+// that bitmap, which the framework then puts over the control's rectangle.
+// Other parts draw into the frame through GraphCustomDrawer and receive its
+// input events through GraphCustomControl. It may also own curves, axes and
+// a spectrogram layer.
 #pragma once
 
 #include "framework/IControl.h"
@@ -106,8 +107,8 @@ public:
   // --- For tests, benchmarks and drawers ---
   // Frames rendered since construction.
   int GetNumRenderedFrames() const { return mNumRenderedFrames; }
-  // Whether frames can be rendered; makes the GL context and the renderer
-  // on first use (so does every call that renders or binds).
+  // Whether frames can be rendered; makes the renderer on first use (so
+  // does every call that renders or binds).
   bool HasRenderer() { return EnsureRenderer(); }
   // The renderer, or null; only valid with the GL context bound.
   NVGcontext* GetRenderer() { return mVg; }
