@@ -23,11 +23,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace
-{
-constexpr int kRendererFlags = kGraphRendererFlags;
-} // namespace
-
 GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* /*graphics*/, IRECT rect, int paramIdx, int numCurves,
                                int numCurveValues, const char* fontPath)
   : IControl(plug, rect, paramIdx, IChannelBlend(IChannelBlend::kBlendNone, 1.0f)), mNumCurveValues(numCurveValues),
