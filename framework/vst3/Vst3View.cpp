@@ -41,11 +41,7 @@ struct Vst3View::Tables
     // The editor keeps the size it chose (its buttons pick one of three).
     v.on_size = [](void*, v3_view_rect*) { return Ok(); };
     v.on_focus = [](void*, v3_bool) { return Ok(); };
-    v.set_frame = [](void* self, v3_plugin_frame** frame) {
-      // Not referenced: the frame belongs to the host and outlives the view.
-      Face::Of(self)->mFrame = frame;
-      return Ok();
-    };
+    v.set_frame = [](void* self, v3_plugin_frame** frame) { return Face::Of(self)->SetFrame(frame); };
     v.can_resize = [](void*) { return No(); };
     v.check_size_constraint = [](void* self, v3_view_rect* rect) { return Face::Of(self)->GetSize(rect); };
 
@@ -114,17 +110,7 @@ v3_result Vst3View::Attached(void* parent, const char* type)
   if (!mPlugin->Exporter().OpenEditor(reinterpret_cast<uintptr_t>(parent)))
     return V3_FALSE;
   mAttached = true;
-  // The host's run loop comes with its frame on Linux.
-  if (mFrame && v3_cpp_obj_query_interface(mFrame, v3_run_loop_iid, &mRunLoop) == V3_OK && mRunLoop)
-  {
-    if (v3_cpp_obj(mRunLoop)->register_timer(mRunLoop, mTimer.As<v3_timer_handler>(), kTickMs) != V3_OK)
-    {
-      v3_cpp_obj_unref(mRunLoop);
-      mRunLoop = nullptr;
-    }
-  }
-  else
-    mRunLoop = nullptr;
+  StartTimer();
   Deliver();
   return V3_OK;
 }
@@ -133,16 +119,49 @@ v3_result Vst3View::Removed()
 {
   if (!mAttached)
     return V3_FALSE;
-  if (mRunLoop)
-  {
-    v3_cpp_obj(mRunLoop)->unregister_timer(mRunLoop, mTimer.As<v3_timer_handler>());
-    v3_cpp_obj_unref(mRunLoop);
-    mRunLoop = nullptr;
-  }
+  StopTimer();
   mPlugin->Exporter().CloseEditor();
   mAttached = false;
   Deliver();
   return V3_OK;
+}
+
+v3_result Vst3View::SetFrame(v3_plugin_frame** frame)
+{
+  // Not referenced: the frame belongs to the host and outlives the view.
+  // Hosts set it before attaching; one that sets it later still gets the
+  // timer then.
+  StopTimer();
+  mFrame = frame;
+  if (mAttached)
+    StartTimer();
+  return V3_OK;
+}
+
+void Vst3View::StartTimer()
+{
+  // The host's run loop comes with its frame on Linux.
+  if (!mFrame || mRunLoop)
+    return;
+  if (v3_cpp_obj_query_interface(mFrame, v3_run_loop_iid, &mRunLoop) != V3_OK || !mRunLoop)
+  {
+    mRunLoop = nullptr;
+    return;
+  }
+  if (v3_cpp_obj(mRunLoop)->register_timer(mRunLoop, mTimer.As<v3_timer_handler>(), kTickMs) != V3_OK)
+  {
+    v3_cpp_obj_unref(mRunLoop);
+    mRunLoop = nullptr;
+  }
+}
+
+void Vst3View::StopTimer()
+{
+  if (!mRunLoop)
+    return;
+  v3_cpp_obj(mRunLoop)->unregister_timer(mRunLoop, mTimer.As<v3_timer_handler>());
+  v3_cpp_obj_unref(mRunLoop);
+  mRunLoop = nullptr;
 }
 
 v3_result Vst3View::GetSize(v3_view_rect* rect)

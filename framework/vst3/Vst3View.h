@@ -43,7 +43,10 @@ private:
   uint32_t Unref();
   v3_result Attached(void* parent, const char* type);
   v3_result Removed();
+  v3_result SetFrame(v3_plugin_frame** frame);
   v3_result GetSize(v3_view_rect* rect);
+  void StartTimer();
+  void StopTimer();
   void Tick();
   void Deliver();
 
