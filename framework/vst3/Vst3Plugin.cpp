@@ -41,17 +41,11 @@ struct Vst3Plugin::Tables
     SetUnknown(controller);
     SetUnknown(context);
 
-    // Initialised once even where a host initialises the component and the
-    // controller, which are the same object.
-    auto initialize = [](void* self, v3_funknown**) {
-      ++Of(self)->mInitialized;
-      return static_cast<v3_result>(V3_OK);
-    };
-    auto terminate = [](void* self) {
-      Vst3Plugin* p = Of(self);
-      p->mInitialized = std::max(0, p->mInitialized - 1);
-      return static_cast<v3_result>(V3_OK);
-    };
+    // Nothing to set up or hold: the plug-in object is made with the
+    // instance, and the host's context is not kept. A host may initialise
+    // the component and the controller, which are the same object.
+    auto initialize = [](void*, v3_funknown**) { return static_cast<v3_result>(V3_OK); };
+    auto terminate = [](void*) { return static_cast<v3_result>(V3_OK); };
     component.base.initialize = initialize;
     component.base.terminate = terminate;
     controller.base.initialize = initialize;

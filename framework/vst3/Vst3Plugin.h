@@ -78,5 +78,4 @@ private:
   IPlugExporter mExporter;
   v3_component_handler** mHandler = nullptr;
   Vst3View* mView = nullptr;
-  int mInitialized = 0;
 };
