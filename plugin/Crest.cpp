@@ -203,17 +203,22 @@ void Crest::ProcessBlock(double** inputs, double** outputs, int nFrames)
     mRestarter.Process(mInCopies, nIn);
 
     WDL_TypedBuf<double>& mono = mMono[0];
-    mono.CopyFrom(mInCopies[0]);
     if (nIn == 2)
     {
+      mono.Resize(n);
+      const double* left = mInCopies[0].Get();
       const double* right = mInCopies[1].Get();
       for (int i = 0; i < n; ++i)
-        mono[i] = (mono[i] + right[i]) * 0.5;
+        mono[i] = (left[i] + right[i]) * 0.5;
+    }
+    else
+    {
+      mono.CopyFrom(mInCopies[0]);
     }
 
-    // The analysis may write into the output copies; nothing of them goes
-    // back to the host.
-    mFftObj->Process(mMono, mScCopies, &mOutCopies);
+    // No output taken: the analysis stops at the spectrum and resynthesises
+    // nothing.
+    mFftObj->Process(mMono, mScCopies, nullptr);
   }
 
   for (int c = 0; c < 2; ++c)

@@ -41,7 +41,6 @@ CrestRender::CrestRender(CameraListener* plug, GraphControl10* graph, double sam
   mMirrorA.Reserve(n);
   mMirrorB.Reserve(n);
   mResampleScratch.Reserve(n);
-  mPoints.reserve(static_cast<size_t>(n));
   mMelI0.Reserve(n);
   mMelI1.Reserve(n);
   mMelT.Reserve(n);
@@ -61,8 +60,9 @@ void CrestRender::RequestRedraw()
 
 void CrestRender::AddMagns(const WDL_TypedBuf<double>& magns)
 {
-  MagnsToPoints(magns, &mPoints);
-  mLines->AddPoints(mPoints);
+  // Lines the speed setting drops are never built.
+  if (std::vector<Point3D>* slot = mLines->NextLineSlot())
+    MagnsToPoints(magns, slot);
   mFrameCount = mFrameCount + 1;
   RequestRedraw();
 }

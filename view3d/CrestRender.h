@@ -108,7 +108,6 @@ private:
   WDL_TypedBuf<double> mMirrorA;
   WDL_TypedBuf<double> mMirrorB;
   WDL_TypedBuf<double> mResampleScratch;
-  std::vector<Point3D> mPoints;
   // MelWarp's interpolation for mMelSize values at mMelHz: indices i0, i1
   // (i0 < 0: the value stays 0) and weight of i1.
   int mMelSize = -1;

@@ -112,17 +112,25 @@ LinesRender::~LinesRender() = default;
 
 void LinesRender::AddPoints(const std::vector<Point3D>& line)
 {
+  // assign keeps the slot's storage.
+  if (std::vector<Point3D>* slot = NextLineSlot())
+    slot->assign(line.begin(), line.end());
+}
+
+std::vector<Point3D>* LinesRender::NextLineSlot()
+{
   const int64_t k = mAddCount;
   mAddCount = k + 1;
   int divisor = mSpeedDivisor.load(std::memory_order_relaxed);
   if (divisor == 0)
     divisor = 1;
   if (k % divisor != 0)
-    return;
+    return nullptr;
 
-  // The oldest slot becomes the newest line; assign keeps its storage.
-  mHistory[mOldest].assign(line.begin(), line.end());
+  // The oldest slot becomes the newest line.
+  std::vector<Point3D>* slot = &mHistory[mOldest];
   mOldest = (mOldest + 1) % kMaxNumLines;
+  return slot;
 }
 
 const std::vector<Point3D>& LinesRender::GetHistoryLine(int h) const

@@ -38,6 +38,10 @@ public:
   // replacing the oldest line. Does not allocate once the history's lines
   // have reached the length handed in.
   void AddPoints(const std::vector<Point3D>& line);
+  // The same offer without a line in hand: the slot to fill with the line
+  // that enters the history, or null when this one is dropped, so that a
+  // dropped line costs nothing to build.
+  std::vector<Point3D>* NextLineSlot();
 
   void SetCameraAngles(double angle0, double angle1);
   double GetCamFov() const { return mCamFov.load(std::memory_order_relaxed); }
