@@ -26,15 +26,10 @@ IPlugAAX::IPlugAAX(IPlugBase* plug) : mPlug(plug), mMutex(plug->GetMutex())
 {
   mPlug->SetHost(this);
   const int nChannels = std::max(mPlug->MaxNInChannels(), 1);
-  mInBufs.resize(static_cast<size_t>(nChannels));
-  mOutBufs.resize(static_cast<size_t>(nChannels));
-  for (int c = 0; c < nChannels; ++c)
-  {
-    mInBufs[c].Resize(kMaxBlockFrames);
-    mOutBufs[c].Resize(kMaxBlockFrames);
-    mInPtrs.push_back(mInBufs[c].Get());
-    mOutPtrs.push_back(mOutBufs[c].Get());
-  }
+  std::vector<double*> buffers;
+  IPlugBase::MakeBlockBuffers(2 * nChannels, &mBlockStorage, &buffers);
+  mInPtrs.assign(buffers.begin(), buffers.begin() + nChannels);
+  mOutPtrs.assign(buffers.begin() + nChannels, buffers.end());
 }
 
 IPlugAAX::~IPlugAAX()

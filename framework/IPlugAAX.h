@@ -101,7 +101,7 @@ private:
 
   // float64 conversion buffers: sized once for kMaxBlockFrames, and the
   // outputs keep their contents between blocks.
-  std::vector<WDL_TypedBuf<double>> mInBufs, mOutBufs;
+  std::vector<double> mBlockStorage;
   std::vector<double*> mInPtrs, mOutPtrs;
 };
 

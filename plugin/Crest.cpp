@@ -27,13 +27,24 @@ bool IsSilent(const WDL_TypedBuf<double>& buf)
   return true;
 }
 
+// The same test on samples not yet cleaned: a non-finite one counts as the 0
+// it would be cleaned to.
+bool IsSilentAsCleaned(const double* samples, int n)
+{
+  for (int i = 0; i < n; ++i)
+    if (std::isfinite(samples[i]) && std::fabs(samples[i]) > kSilence)
+      return false;
+  return true;
+}
+
 // The analysis copy only: NaN and infinities would spread through the FFT
 // into every height of the landscape, so they count as silence.
-void ZeroNonFinite(WDL_TypedBuf<double>& buf)
+void CopyFinite(const double* samples, int n, WDL_TypedBuf<double>& copy)
 {
-  for (double& v : buf)
-    if (!std::isfinite(v))
-      v = 0.0;
+  copy.Resize(n);
+  double* d = copy.Get();
+  for (int i = 0; i < n; ++i)
+    d[i] = std::isfinite(samples[i]) ? samples[i] : 0.0;
 }
 } // namespace
 
@@ -88,12 +99,9 @@ Crest::Crest()
   SetOutputBusLabel(0, "output");
 
   // Size the audio scratch once so that blocks never allocate.
-  for (auto* list : {&mInCopies, &mOutCopies})
-  {
-    list->resize(2);
-    for (auto& buf : *list)
-      buf.Reserve(kMaxBlockFrames);
-  }
+  mInCopies.resize(2);
+  for (auto& buf : mInCopies)
+    buf.Reserve(kMaxBlockFrames);
   mMono.resize(1);
   mMono[0].Reserve(kMaxBlockFrames);
 }
@@ -175,28 +183,25 @@ void Crest::ProcessBlock(double** inputs, double** outputs, int nFrames)
 
   const int n = nFrames > 0 ? nFrames : 0;
   const bool stereoConfig = MaxNInChannels() >= 2;
-  auto gather = [&](double** channels, bool (IPlugBase::*connected)(int) const,
-                    std::vector<WDL_TypedBuf<double>>& copies) {
+  auto connectedCount = [&](double** channels, bool (IPlugBase::*connected)(int) const) {
     int count = 0;
     for (int c = 0; c < 2; ++c)
     {
       if ((c == 1 && !stereoConfig) || !(this->*connected)(c) || !channels || !channels[c])
         break;
-      copies[c].CopyFrom(channels[c], n);
       ++count;
     }
     return count;
   };
-  const int nIn = gather(inputs, &IPlugBase::IsInChannelConnected, mInCopies);
-  const int nOut = gather(outputs, &IPlugBase::IsOutChannelConnected, mOutCopies);
+  const int nIn = connectedCount(inputs, &IPlugBase::IsInChannelConnected);
+  const int nOut = connectedCount(outputs, &IPlugBase::IsOutChannelConnected);
   for (int c = 0; c < nIn; ++c)
-    ZeroNonFinite(mInCopies[c]);
-  for (int c = 0; c < nOut; ++c)
-    ZeroNonFinite(mOutCopies[c]);
+    CopyFinite(inputs[c], n, mInCopies[c]);
 
-  bool silent = nIn > 0 && nOut > 0 && IsSilent(mInCopies[0]) && IsSilent(mOutCopies[0]);
+  // The outputs are only looked at, never analysed: no copy of them.
+  bool silent = nIn > 0 && nOut > 0 && IsSilent(mInCopies[0]) && IsSilentAsCleaned(outputs[0], n);
   if (silent && nIn == 2 && nOut == 2)
-    silent = IsSilent(mInCopies[1]) && IsSilent(mOutCopies[1]);
+    silent = IsSilent(mInCopies[1]) && IsSilentAsCleaned(outputs[1], n);
 
   if (!silent && nIn > 0 && mFftObj)
   {

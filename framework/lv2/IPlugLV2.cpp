@@ -30,13 +30,10 @@ IPlugLV2::IPlugLV2(IPlugBase* plug, int nIn, int nOut, double sampleRate, const 
 
   const int nBufs = std::max({nIn, nOut, 1});
   mInFloat.assign(static_cast<size_t>(nBufs), std::vector<float>(IPlugBase::kMaxBlockFrames));
-  mInBufs.assign(static_cast<size_t>(nBufs), std::vector<double>(IPlugBase::kMaxBlockFrames));
-  mOutBufs.assign(static_cast<size_t>(nBufs), std::vector<double>(IPlugBase::kMaxBlockFrames));
-  for (int c = 0; c < nBufs; ++c)
-  {
-    mInPtrs.push_back(mInBufs[c].data());
-    mOutPtrs.push_back(mOutBufs[c].data());
-  }
+  std::vector<double*> buffers;
+  IPlugBase::MakeBlockBuffers(2 * nBufs, &mBlockStorage, &buffers);
+  mInPtrs.assign(buffers.begin(), buffers.begin() + nBufs);
+  mOutPtrs.assign(buffers.begin() + nBufs, buffers.end());
 
   mMap = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)));
   if (mMap)

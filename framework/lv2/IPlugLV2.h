@@ -103,7 +103,7 @@ private:
   // an output buffer may be an input buffer), and the float64 buffers of
   // ProcessBlock.
   std::vector<std::vector<float>> mInFloat;
-  std::vector<std::vector<double>> mInBufs, mOutBufs;
+  std::vector<double> mBlockStorage;
   std::vector<double*> mInPtrs, mOutPtrs;
 
   std::atomic<IPlugLV2UI*> mUI{nullptr};
