@@ -1,0 +1,224 @@
+#include "VideoCommand.h"
+
+#include "ChannelBlocks.h"
+#include "EditorWindow.h"
+#include "HostError.h"
+#include "ProgressBar.h"
+#include "VideoEncoder.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace
+{
+constexpr int kBlock = 512;
+constexpr int kMaxSide = 8192;
+// Audio fed before --from, so that the landscape is already there at the start.
+constexpr double kPreRollSeconds = 1.5;
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void onInterrupt(int) { gInterrupted = 1; }
+
+// Ctrl-C sets a flag while a video is being rendered; the old handler comes back after.
+class InterruptCatcher
+{
+public:
+  InterruptCatcher()
+  {
+    gInterrupted = 0;
+    struct sigaction action = {};
+    action.sa_handler = &onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &mOld);
+  }
+  ~InterruptCatcher() { sigaction(SIGINT, &mOld, nullptr); }
+
+  InterruptCatcher(const InterruptCatcher&) = delete;
+  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+  static bool interrupted() { return gInterrupted != 0; }
+
+private:
+  struct sigaction mOld = {};
+};
+
+// Angle0 swinging between -90 and 90 degrees at degPerSecond, from start.
+double orbitAngle(double start, double degPerSecond, double seconds)
+{
+  const double travelled = std::fmod(start + 90.0 + degPerSecond * seconds, 360.0);
+  const double folded = travelled < 0.0 ? travelled + 360.0 : travelled;
+  return (folded <= 180.0 ? folded : 360.0 - folded) - 90.0;
+}
+
+// Reads the source in blocks, hands each block's sound to the video as it
+// is and the effect a copy with the analysis gain, mixed to its channels.
+class Feeder
+{
+public:
+  Feeder(AudioSource& source, EffectInstance& effect, double gain)
+    : mSource(source), mEffect(effect), mGain(static_cast<float>(gain)), mBlocks(effect.channels(), kBlock),
+      mInterleaved(static_cast<std::size_t>(kBlock) * source.channels())
+  {
+  }
+
+  // Feeds frames up to the source's frame `until`; sound at or after
+  // `keepFrom` also goes to the video. False when the source ran out.
+  bool feedTo(int64_t until, int64_t keepFrom, VideoEncoder* video)
+  {
+    const int in = mSource.channels();
+    const int out = mEffect.channels();
+    while (mPosition < until)
+    {
+      const int want = static_cast<int>(std::min<int64_t>(kBlock, until - mPosition));
+      const int n = static_cast<int>(mSource.read(mInterleaved.data(), want));
+      if (n <= 0)
+        return false;
+      if (video && mPosition + n > keepFrom)
+      {
+        const int skip = static_cast<int>(std::max<int64_t>(0, keepFrom - mPosition));
+        video->addAudio(mInterleaved.data() + static_cast<std::ptrdiff_t>(skip) * in, n - skip);
+      }
+      float* const* channels = mBlocks.fill();
+      for (int i = 0; i < n; ++i)
+      {
+        const float* frame = mInterleaved.data() + static_cast<std::ptrdiff_t>(i) * in;
+        if (in == out)
+          for (int c = 0; c < in; ++c)
+            channels[c][i] = frame[c] * mGain;
+        else if (in == 1)
+          channels[0][i] = channels[1][i] = frame[0] * mGain;
+        else
+          channels[0][i] = (frame[0] + frame[1]) * 0.5f * mGain;
+      }
+      mEffect.render(mBlocks.inputs(), mBlocks.outputs(), n);
+      mPosition += n;
+    }
+    return true;
+  }
+
+  int64_t position() const { return mPosition; }
+
+private:
+  AudioSource& mSource;
+  EffectInstance& mEffect;
+  float mGain;
+  ChannelBlocks mBlocks;
+  std::vector<float> mInterleaved;
+  int64_t mPosition = 0;
+};
+} // namespace
+
+int VideoCommand::run(const RenderOptions& options)
+{
+  // Everything that can be refused is checked before the file is begun.
+  if (!options.output.empty())
+    throw HostError("render takes either -o PICTURE.png or --video FILE, not both", 2);
+  if (options.fps < 1 || options.fps > 240)
+    throw HostError("--fps takes 1 to 240 frames per second", 2);
+  if (!(options.from >= 0.0) || !std::isfinite(options.from) || !std::isfinite(options.to) ||
+      (options.to >= 0.0 && options.to <= options.from))
+    throw HostError("--from and --to take seconds, --to after --from", 2);
+  if (!std::isfinite(options.orbit) || !std::isfinite(options.gain) || std::fabs(options.gain) > 120.0)
+    throw HostError("--orbit takes degrees per second and --gain decibels within -120..120", 2);
+  int width = 0;
+  int height = 0;
+  const bool wholeEditor = options.size.empty() && !options.session.editorSize.empty();
+  if (!wholeEditor)
+    RenderCommand::parseSize(options.size.empty() ? "1280x720" : options.size, kMaxSide, width, height);
+  double camera[3] = {0.0, 15.0, 45.0};
+  if (!options.camera.empty())
+    RenderCommand::parseCamera(options.camera, camera[0], camera[1], camera[2]);
+
+  std::unique_ptr<EditorWindow> window = EditorWindow::connect();
+  if (!window)
+    throw HostError(RenderCommand::noDisplayMessage(), 2);
+
+  HostSession session(options.session);
+  EffectInstance& effect = session.effect();
+  AudioSource& source = session.source();
+  const double rate = source.sampleRate();
+  const int64_t total = source.frames();
+  const int64_t start = std::llround(options.from * rate);
+  const int64_t end = options.to >= 0.0 ? std::min<int64_t>(total, std::llround(options.to * rate)) : total;
+  if (start >= end)
+    throw HostError("--from " + std::to_string(options.from) + " s is past the end of " + session.inputLabel(), 2);
+
+  int editorWidth = 0;
+  int editorHeight = 0;
+  effect.editorSize(editorWidth, editorHeight);
+  window->create(editorWidth, editorHeight, false, "QX Crest");
+  effect.openEditor(window->handle());
+  if (wholeEditor)
+  {
+    width = editorWidth;
+    height = editorHeight;
+  }
+  const bool turning = options.orbit != 0.0;
+  if (!options.camera.empty() || turning)
+    session.setCamera(camera[0], camera[1], camera[2]);
+  effect.idleEditor();
+
+  VideoSpec spec;
+  spec.path = options.video;
+  spec.videoCodec = options.codec;
+  spec.width = width;
+  spec.height = height;
+  spec.fps = options.fps;
+  spec.audioChannels = source.channels();
+  spec.sampleRate = static_cast<int>(std::lround(rate));
+  spec.pcmBits = source.pcmBits();
+  InterruptCatcher interrupt;
+  VideoEncoder video(spec);
+
+  Feeder feeder(source, effect, std::pow(10.0, options.gain / 20.0));
+  feeder.feedTo(start - std::min<int64_t>(start, std::llround(kPreRollSeconds * rate)), end, nullptr);
+  feeder.feedTo(start, start, &video);
+
+  // Picture k shows the landscape at the time k / fps from the start: the
+  // effect has had the sound up to that time, no more.
+  const int64_t pictures = static_cast<int64_t>(std::ceil(static_cast<double>(end - start) * options.fps / rate));
+  std::vector<uint8_t> rgba(static_cast<std::size_t>(width) * height * 4);
+  ProgressBar progress(pictures, isatty(STDERR_FILENO) == 1);
+  const auto began = std::chrono::steady_clock::now();
+  int64_t k = 0;
+  for (; k < pictures && !InterruptCatcher::interrupted(); ++k)
+  {
+    const int64_t at = start + std::llround(static_cast<double>(k) * rate / options.fps);
+    feeder.feedTo(std::min(at, end), start, &video);
+    if (turning)
+      session.setCamera(orbitAngle(camera[0], options.orbit, static_cast<double>(k) / options.fps), camera[1],
+                        camera[2]);
+    effect.snapshot(!wholeEditor, rgba.data(), width, height);
+    video.addPicture(rgba.data());
+    progress.update(k + 1);
+  }
+  // The sound up to the last picture's end; all of it when nothing stopped us.
+  const bool stopped = k < pictures;
+  const int64_t soundEnd =
+    stopped ? std::min<int64_t>(end, start + std::llround(static_cast<double>(k) * rate / options.fps)) : end;
+  feeder.feedTo(soundEnd, start, &video);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  progress.finish();
+  effect.closeEditor();
+  video.finish();
+
+  const double length = static_cast<double>(soundEnd - start) / rate;
+  std::printf("%s\n", options.video.c_str());
+  std::printf("%s, %lld pictures, %.3f s of %s\n", video.describe().c_str(), static_cast<long long>(k), length,
+              session.inputLabel().c_str());
+  std::printf("rendered in %.1f s: %.2f x real time\n", seconds, seconds > 0.0 ? length / seconds : 0.0);
+  if (stopped)
+  {
+    std::fprintf(stderr, "crest-host: interrupted; %s holds the first %.3f s\n", options.video.c_str(), length);
+    return 130;
+  }
+  return 0;
+}
