@@ -22,6 +22,8 @@ constexpr int kBlock = 512;
 constexpr int kMaxSide = 8192;
 // Audio fed before --from, so that the landscape is already there at the start.
 constexpr double kPreRollSeconds = 1.5;
+// Samples: one and a half of the analysis's frames of 2048.
+constexpr int64_t kAnalysisDelay = 3072;
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
@@ -182,8 +184,12 @@ int VideoCommand::run(const RenderOptions& options)
   feeder.feedTo(start - std::min<int64_t>(start, std::llround(kPreRollSeconds * rate)), end, nullptr);
   feeder.feedTo(start, start, &video);
 
-  // Picture k shows the landscape at the time k / fps from the start: the
-  // effect has had the sound up to that time, no more.
+  // Picture k belongs to the time k / fps. The analysis answers a sound
+  // late: it works in cycles of 2048 samples and a spectrum's window reaches
+  // past the sound, some 10 to 60 ms in all. Each picture is taken once the
+  // effect has had the sound up to its time plus that delay, so that a sound
+  // and the landscape's answer to it appear together, as they would not in a
+  // live host.
   const int64_t pictures = static_cast<int64_t>(std::ceil(static_cast<double>(end - start) * options.fps / rate));
   std::vector<uint8_t> rgba(static_cast<std::size_t>(width) * height * 4);
   ProgressBar progress(pictures, isatty(STDERR_FILENO) == 1);
@@ -191,7 +197,7 @@ int VideoCommand::run(const RenderOptions& options)
   int64_t k = 0;
   for (; k < pictures && !InterruptCatcher::interrupted(); ++k)
   {
-    const int64_t at = start + std::llround(static_cast<double>(k) * rate / options.fps);
+    const int64_t at = start + std::llround(static_cast<double>(k) * rate / options.fps) + kAnalysisDelay;
     feeder.feedTo(std::min(at, end), start, &video);
     if (turning)
       session.setCamera(orbitAngle(camera[0], options.orbit, static_cast<double>(k) / options.fps), camera[1],
