@@ -164,7 +164,7 @@ int runCommand(Commands& c)
       if (c.renderCmd->count(name) > 0)
         throw HostError(std::string(name) + " belongs to --video", 2);
     if (c.render.output.empty())
-      throw HostError("render needs -o PICTURE.png or --video FILE", 2);
+      throw HostError("render needs -o/--output PICTURE.png or --video FILE", 2);
     return RenderCommand::run(c.render);
   }
   if (c.showCmd->parsed())
