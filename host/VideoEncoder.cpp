@@ -2,8 +2,7 @@
 
 #include "HostError.h"
 
-extern "C"
-{
+extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
@@ -73,8 +72,7 @@ VideoEncoder::VideoEncoder(const VideoSpec& spec) : mSpec(spec), mTempPath(spec.
 
   const AVOutputFormat* format = av_guess_format(nullptr, spec.path.c_str(), nullptr);
   if (!format || format->video_codec == AV_CODEC_ID_NONE)
-    throw HostError("cannot tell a video format from the name " + spec.path + " (use .mp4, .mkv, .mov or .webm)",
-                    2);
+    throw HostError("cannot tell a video format from the name " + spec.path + " (use .mp4, .mkv, .mov or .webm)", 2);
   try
   {
     if (avformat_alloc_output_context2(&mFormat, format, nullptr, mTempPath.c_str()) < 0 || !mFormat)
@@ -107,8 +105,8 @@ VideoEncoder::~VideoEncoder() { close(); }
 void VideoEncoder::openVideo(const std::string& codecName)
 {
   const AVOutputFormat* format = mFormat->oformat;
-  const AVCodec* codec =
-    codecName.empty() ? avcodec_find_encoder(format->video_codec) : avcodec_find_encoder_by_name(codecName.c_str());
+  const AVCodec* codec = codecName.empty() ? avcodec_find_encoder(format->video_codec)
+                                           : avcodec_find_encoder_by_name(codecName.c_str());
   if (!codec || codec->type != AVMEDIA_TYPE_VIDEO)
   {
     const std::string name = codecName.empty() ? avcodec_get_name(format->video_codec) : codecName;
@@ -162,7 +160,7 @@ void VideoEncoder::openAudio()
   const AVOutputFormat* format = mFormat->oformat;
   // Matroska carries FLAC: the sound stays the file's own, bit for bit.
   const AVCodecID id = std::string(format->name).find("matroska") != std::string::npos ? AV_CODEC_ID_FLAC
-                                                                                        : format->audio_codec;
+                                                                                       : format->audio_codec;
   const AVCodec* codec = id != AV_CODEC_ID_NONE ? avcodec_find_encoder(id) : nullptr;
   if (!codec)
     throw HostError(std::string("this build of libavcodec has no encoder for the sound of a ") + format->name +
@@ -213,7 +211,8 @@ void VideoEncoder::addAudio(const float* interleaved, int frames)
 {
   if (!mAudio || frames <= 0)
     return;
-  mPending.insert(mPending.end(), interleaved, interleaved + static_cast<std::ptrdiff_t>(frames) * mSpec.audioChannels);
+  mPending.insert(mPending.end(), interleaved,
+                  interleaved + static_cast<std::ptrdiff_t>(frames) * mSpec.audioChannels);
   const int whole = mSound->nb_samples;
   while (static_cast<int>(mPending.size() / mSpec.audioChannels) >= whole)
     sendAudio(whole);
@@ -258,8 +257,8 @@ void VideoEncoder::sendAudio(int frames)
   mAudioPts += std::min(frames, available);
   encode(mAudio, mAudioStream, mSound);
   mSound->nb_samples = capacity;
-  mPending.erase(mPending.begin(), mPending.begin() + static_cast<std::ptrdiff_t>(std::min(frames, available)) *
-                                                       channels);
+  mPending.erase(mPending.begin(),
+                 mPending.begin() + static_cast<std::ptrdiff_t>(std::min(frames, available)) * channels);
 }
 
 void VideoEncoder::encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame)

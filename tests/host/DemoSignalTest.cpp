@@ -1,8 +1,8 @@
 // The host's built-in demo signal: the same frames however it is read.
-#include "host/DemoSignal.h"
 #include "dsp/BufferOps.h"
 #include "dsp/FftProcessObj14.h"
 #include "dsp/FftTransform.h"
+#include "host/DemoSignal.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,10 @@ namespace
 {
 const char* const kOwnDisplay = "env -u LD_PRELOAD xvfb-run -a env \"LD_PRELOAD=$LD_PRELOAD\"";
 
-bool have(const char* tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }
+bool have(const char* tool)
+{
+  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 // ffprobe's key=value lines for one stream ("v:0" or "a:0").
 std::map<std::string, std::string> probe(const HostProgram& host, const std::string& file, const std::string& stream)
@@ -82,8 +85,8 @@ TEST(HostVideo, EveryFrameShowsTheLandscapeOfItsTime)
   HostProgram::writeSound(host.path("click.wav"), clickSound(2.0, 1.0));
   // Speed 100 %: every spectrum enters the landscape (at the default only
   // one in four does, which would add up to 46 ms to when the burst shows).
-  const HostResult r =
-    host.run("render click.wav --video click.mp4 --size 160x96 --set Scale=1 --set Speed=1", kOwnDisplay);
+  const HostResult r = host.run("render click.wav --video click.mp4 --size 160x96 --set Scale=1 --set Speed=1",
+                                kOwnDisplay);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("60 pictures, 2.000 s"), std::string::npos) << r.out;
 
@@ -196,9 +199,8 @@ TEST(HostVideo, InterruptedVideoKeepsWhatWasRendered)
   std::string quoted;
   for (char ch : script)
     quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-  const int status =
-    std::system(("cd '" + host.dir() + "' && env -u LD_PRELOAD xvfb-run -a sh -c '" + quoted + "' >out.txt 2>err.txt")
-                  .c_str());
+  const int status = std::system(
+    ("cd '" + host.dir() + "' && env -u LD_PRELOAD xvfb-run -a sh -c '" + quoted + "' >out.txt 2>err.txt").c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130) << HostProgram::readText(host.path("err.txt"));
   EXPECT_NE(HostProgram::readText(host.path("err.txt")).find("interrupted; long.mp4 holds the first"),
