@@ -159,12 +159,29 @@ void VideoEncoder::openAudio()
 {
   const AVOutputFormat* format = mFormat->oformat;
   // Matroska carries FLAC: the sound stays the file's own, bit for bit.
-  const AVCodecID id = std::string(format->name).find("matroska") != std::string::npos ? AV_CODEC_ID_FLAC
-                                                                                       : format->audio_codec;
-  const AVCodec* codec = id != AV_CODEC_ID_NONE ? avcodec_find_encoder(id) : nullptr;
+  // Otherwise the container's usual codec, or the first other one it holds
+  // that takes the sound's rate (WebM's Opus takes no 44.1 kHz).
+  const bool matroska = std::string(format->name).find("matroska") != std::string::npos;
+  const AVCodecID candidates[] = {matroska ? AV_CODEC_ID_FLAC : format->audio_codec, AV_CODEC_ID_VORBIS,
+                                  AV_CODEC_ID_AAC, AV_CODEC_ID_FLAC};
+  const AVCodec* codec = nullptr;
+  for (AVCodecID id : candidates)
+  {
+    const AVCodec* c = id != AV_CODEC_ID_NONE ? avcodec_find_encoder(id) : nullptr;
+    if (!c || (id != candidates[0] && avformat_query_codec(format, id, FF_COMPLIANCE_NORMAL) != 1))
+      continue;
+    bool takesRate = c->supported_samplerates == nullptr;
+    for (const int* r = c->supported_samplerates; r && *r != 0; ++r)
+      takesRate = takesRate || *r == mSpec.sampleRate;
+    if (takesRate)
+    {
+      codec = c;
+      break;
+    }
+  }
   if (!codec)
-    throw HostError(std::string("this build of libavcodec has no encoder for the sound of a ") + format->name +
-                      " file (" + avcodec_get_name(id) + ")",
+    throw HostError(std::string("this build of libavcodec has no encoder for ") + std::to_string(mSpec.sampleRate) +
+                      " Hz sound in a " + format->name + " file",
                     2);
   mAudio = avcodec_alloc_context3(codec);
   mAudio->sample_fmt = chooseSampleFormat(codec, mSpec.pcmBits);
