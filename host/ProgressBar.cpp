@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace
@@ -41,10 +42,10 @@ void ProgressBar::draw(int64_t done)
   bar[kWidth] = '\0';
   // The time left at the pace so far, once there is a pace to speak of.
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - mBegan).count();
-  const int left = fraction > 0.01 ? static_cast<int>(elapsed * (1.0 - fraction) / fraction + 0.5) : -1;
+  const long left = fraction > 0.01 ? std::lround(elapsed * (1.0 - fraction) / fraction) : -1;
   char rest[32] = "";
   if (left >= 0)
-    std::snprintf(rest, sizeof rest, "  %d:%02d left", left / 60, left % 60);
+    std::snprintf(rest, sizeof rest, "  %ld:%02ld left", left / 60, left % 60);
   std::fprintf(stderr, "\r[%s] %3d%%%-14s", bar, static_cast<int>(fraction * 100.0), rest);
   std::fflush(stderr);
   mDrawn = true;

@@ -190,7 +190,7 @@ void VideoEncoder::openAudio()
   mAudio->sample_rate = mSpec.sampleRate;
   av_channel_layout_default(&mAudio->ch_layout, mSpec.audioChannels);
   mAudio->time_base = AVRational{1, mSpec.sampleRate};
-  mAudio->bit_rate = 96000 * mSpec.audioChannels;
+  mAudio->bit_rate = int64_t{96000} * mSpec.audioChannels;
   if (format->flags & AVFMT_GLOBALHEADER)
     mAudio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   const int r = avcodec_open2(mAudio, codec, nullptr);
