@@ -130,8 +130,11 @@ void VideoEncoder::openVideo(const std::string& codecName)
   mVideo->bit_rate = static_cast<int64_t>(mEvenWidth) * mEvenHeight * mSpec.fps / 8;
   if (mFormat->oformat->flags & AVFMT_GLOBALHEADER)
     mVideo->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  // Fast presets: rendering is the slow part, the encoder should not be.
-  av_opt_set(mVideo->priv_data, "preset", "veryfast", 0);
+  // The fastest presets: on two cores with software GL, x264's "veryfast"
+  // took as long as the drawing and kept 1920x1080 at half real time; the
+  // landscape (thin lines on black) costs "ultrafast" about three times
+  // the bytes, some 5 Mbit/s at 1920x1080.
+  av_opt_set(mVideo->priv_data, "preset", "ultrafast", 0);
   av_opt_set(mVideo->priv_data, "crf", "20", 0);
   av_opt_set(mVideo->priv_data, "deadline", "realtime", 0);
   av_opt_set(mVideo->priv_data, "cpu-used", "8", 0);
