@@ -1,7 +1,7 @@
 // The short-time FFT framework: cuts each channel's stream into overlapping
 // windowed frames, transforms them, hands every stage of every frame to the
-// channel's processing object, resynthesises and overlap-adds the frames
-// into an output stream. It hides the host's block size: input waits until
+// channel's processing object and, when the caller takes output,
+// resynthesises and overlap-adds the frames into an output stream. It hides the host's block size: input waits until
 // whole frames are there, output until the caller asks for it, delayed by
 // the time two cycles of frames take to fill.
 #pragma once
