@@ -1,9 +1,10 @@
 #include "VideoCommand.h"
 
-#include "ChannelBlocks.h"
 #include "EditorWindow.h"
 #include "HostError.h"
+#include "InterruptCatcher.h"
 #include "ProgressBar.h"
+#include "SoundFeeder.h"
 #include "VideoEncoder.h"
 
 #include <unistd.h>
@@ -11,46 +12,17 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 namespace
 {
-constexpr int kBlock = 512;
 constexpr int kMaxSide = 8192;
 // Audio fed before --from, so that the landscape is already there at the start.
 constexpr double kPreRollSeconds = 1.5;
 // Samples: one and a half of the analysis's frames of 2048.
 constexpr int64_t kAnalysisDelay = 3072;
-
-volatile std::sig_atomic_t gInterrupted = 0;
-
-void onInterrupt(int) { gInterrupted = 1; }
-
-// Ctrl-C sets a flag while a video is being rendered; the old handler comes back after.
-class InterruptCatcher
-{
-public:
-  InterruptCatcher()
-  {
-    gInterrupted = 0;
-    struct sigaction action = {};
-    action.sa_handler = &onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &mOld);
-  }
-  ~InterruptCatcher() { sigaction(SIGINT, &mOld, nullptr); }
-
-  InterruptCatcher(const InterruptCatcher&) = delete;
-  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
-
-  static bool interrupted() { return gInterrupted != 0; }
-
-private:
-  struct sigaction mOld = {};
-};
 
 // Angle0 swinging between -90 and 90 degrees at degPerSecond, from start.
 double orbitAngle(double start, double degPerSecond, double seconds)
@@ -59,63 +31,6 @@ double orbitAngle(double start, double degPerSecond, double seconds)
   const double folded = travelled < 0.0 ? travelled + 360.0 : travelled;
   return (folded <= 180.0 ? folded : 360.0 - folded) - 90.0;
 }
-
-// Reads the source in blocks, hands each block's sound to the video as it
-// is and the effect a copy with the analysis gain, mixed to its channels.
-class Feeder
-{
-public:
-  Feeder(AudioSource& source, EffectInstance& effect, double gain)
-    : mSource(source), mEffect(effect), mGain(static_cast<float>(gain)), mBlocks(effect.channels(), kBlock),
-      mInterleaved(static_cast<std::size_t>(kBlock) * source.channels())
-  {
-  }
-
-  // Feeds frames up to the source's frame `until`; sound at or after
-  // `keepFrom` also goes to the video. False when the source ran out.
-  bool feedTo(int64_t until, int64_t keepFrom, VideoEncoder* video)
-  {
-    const int in = mSource.channels();
-    const int out = mEffect.channels();
-    while (mPosition < until)
-    {
-      const int want = static_cast<int>(std::min<int64_t>(kBlock, until - mPosition));
-      const int n = static_cast<int>(mSource.read(mInterleaved.data(), want));
-      if (n <= 0)
-        return false;
-      if (video && mPosition + n > keepFrom)
-      {
-        const int skip = static_cast<int>(std::max<int64_t>(0, keepFrom - mPosition));
-        video->addAudio(mInterleaved.data() + static_cast<std::ptrdiff_t>(skip) * in, n - skip);
-      }
-      float* const* channels = mBlocks.fill();
-      for (int i = 0; i < n; ++i)
-      {
-        const float* frame = mInterleaved.data() + static_cast<std::ptrdiff_t>(i) * in;
-        if (in == out)
-          for (int c = 0; c < in; ++c)
-            channels[c][i] = frame[c] * mGain;
-        else if (in == 1)
-          channels[0][i] = channels[1][i] = frame[0] * mGain;
-        else
-          channels[0][i] = (frame[0] + frame[1]) * 0.5f * mGain;
-      }
-      mEffect.render(mBlocks.inputs(), mBlocks.outputs(), n);
-      mPosition += n;
-    }
-    return true;
-  }
-
-  int64_t position() const { return mPosition; }
-
-private:
-  AudioSource& mSource;
-  EffectInstance& mEffect;
-  float mGain;
-  ChannelBlocks mBlocks;
-  std::vector<float> mInterleaved;
-  int64_t mPosition = 0;
-};
 } // namespace
 
 int VideoCommand::run(const RenderOptions& options)
@@ -180,7 +95,7 @@ int VideoCommand::run(const RenderOptions& options)
   InterruptCatcher interrupt;
   VideoEncoder video(spec);
 
-  Feeder feeder(source, effect, std::pow(10.0, options.gain / 20.0));
+  SoundFeeder feeder(source, effect, std::pow(10.0, options.gain / 20.0));
   feeder.feedTo(start - std::min<int64_t>(start, std::llround(kPreRollSeconds * rate)), end, nullptr);
   feeder.feedTo(start, start, &video);
 
