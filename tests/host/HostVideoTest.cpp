@@ -192,10 +192,12 @@ TEST(HostVideo, InterruptedVideoKeepsWhatWasRendered)
   ASSERT_TRUE(have("xvfb-run") && have("ffprobe")) << "scripts/setup.sh installs xvfb and ffmpeg";
   HostProgram host;
   HostProgram::writeSound(host.path("long.wav"), HostProgram::makeSound(2, 44100, 44100 * 60));
-  // Ctrl-C once the video has begun: the shell inside the display knows the pid.
+  // Ctrl-C a second after the video has begun (a minute at 1280x720 takes
+  // far longer than that); the shell inside the display knows the pid.
   const std::string script = std::string("'") + CREST_HOST_BIN + "' --bundle '" + CREST_BUNDLE_DIR +
-                             "' render long.wav --video long.mp4 --size 320x180 & p=$!; "
-                             "while [ ! -s long.mp4.part ]; do sleep 0.1; done; sleep 1; kill -INT $p; wait $p";
+                             "' render long.wav --video long.mp4 & p=$!; "
+                             "i=0; while [ ! -s long.mp4.part ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
+                             "sleep 1; kill -INT $p; wait $p";
   std::string quoted;
   for (char ch : script)
     quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
