@@ -16,6 +16,20 @@ SoundFeeder::SoundFeeder(AudioSource& source, EffectInstance& effect, double gai
 {
 }
 
+void SoundFeeder::skipTo(int64_t until)
+{
+  const int in = mSource.channels();
+  while (mPosition < until)
+  {
+    const int want = static_cast<int>(
+      std::min<int64_t>(static_cast<int64_t>(mInterleaved.size() / in), until - mPosition));
+    const int64_t n = mSource.read(mInterleaved.data(), want);
+    if (n <= 0)
+      return;
+    mPosition += n;
+  }
+}
+
 bool SoundFeeder::feedTo(int64_t until, int64_t keepFrom, VideoEncoder* video)
 {
   const int in = mSource.channels();

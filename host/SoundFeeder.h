@@ -23,6 +23,9 @@ public:
   // source ran out first.
   bool feedTo(int64_t until, int64_t keepFrom, VideoEncoder* video);
 
+  // Reads the source up to its frame `until` without playing it.
+  void skipTo(int64_t until);
+
   int64_t position() const { return mPosition; }
 
 private:

@@ -96,7 +96,7 @@ int VideoCommand::run(const RenderOptions& options)
   VideoEncoder video(spec);
 
   SoundFeeder feeder(source, effect, std::pow(10.0, options.gain / 20.0));
-  feeder.feedTo(start - std::min<int64_t>(start, std::llround(kPreRollSeconds * rate)), end, nullptr);
+  feeder.skipTo(start - std::min<int64_t>(start, std::llround(kPreRollSeconds * rate)));
   feeder.feedTo(start, start, &video);
 
   // Picture k belongs to the time k / fps. The analysis answers a sound
