@@ -66,7 +66,11 @@ int VideoCommand::run(const RenderOptions& options)
   const int64_t start = std::llround(options.from * rate);
   const int64_t end = options.to >= 0.0 ? std::min<int64_t>(total, std::llround(options.to * rate)) : total;
   if (start >= end)
-    throw HostError("--from " + std::to_string(options.from) + " s is past the end of " + session.inputLabel(), 2);
+  {
+    char from[32];
+    std::snprintf(from, sizeof from, "%g", options.from);
+    throw HostError(std::string("--from ") + from + " s is past the end of " + session.inputLabel(), 2);
+  }
 
   int editorWidth = 0;
   int editorHeight = 0;
