@@ -37,6 +37,12 @@ public:
   // What reached the effect, e.g. "in.wav (2 channels, 48000 Hz) as mono".
   std::string inputLabel() const;
 
+  // Turns the view's camera (degrees: Angle0 -90..90, Angle1 15..90, CamFov
+  // 15..45). The effect ignores host updates of these parameters, as it
+  // does for its editor's size; a restored state sets them as a saved
+  // session would, and the plug-in hands them to its own view.
+  void setCamera(double angle0, double angle1, double fov);
+
   static std::vector<uint8_t> readFile(const std::string& path);
   static void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
@@ -44,6 +50,8 @@ private:
   void applySetting(const std::string& assignment);
   void selectEditorSize(const std::string& size);
   std::string findId(const std::string& idOrName);
+  // The host index of the parameter with this name; throws when there is none.
+  int indexOf(const std::string& name) const;
 
   std::unique_ptr<PluginBundle> mBundle;
   std::unique_ptr<AudioSource> mSource;

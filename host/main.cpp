@@ -10,6 +10,7 @@
 #include "ProcessCommand.h"
 #include "RenderCommand.h"
 #include "ShowCommand.h"
+#include "VideoCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -105,9 +106,18 @@ void addEditorCommands(CLI::App& app, Commands& c)
   CLI::App* renderCmd = c.renderCmd = app.add_subcommand("render", "write a picture of the editor after some audio");
   addSessionOptions(renderCmd, render.session);
   addEditorOption(renderCmd, render.session);
-  renderCmd->add_option("-o,--output", render.output, "PNG file to write")->required();
+  renderCmd->add_option("-o,--output", render.output, "PNG file to write");
   renderCmd->add_option("--at", render.at, "seconds of audio to feed first (default 2.0)");
-  renderCmd->add_option("--size", render.size, "WIDTHxHEIGHT: the graph alone at this size");
+  renderCmd->add_option("--size", render.size,
+                        "WIDTHxHEIGHT: the graph alone at this size (a video's default: 1280x720)");
+  renderCmd->add_option("--camera", render.camera, "A0,A1,FOV: the camera's angles and field of view in degrees");
+  renderCmd->add_option("--video", render.video, "write a video of the whole input instead (.mp4, .mkv, ...)");
+  renderCmd->add_option("--fps", render.fps, "video frames per second (default 30)");
+  renderCmd->add_option("--from", render.from, "video: start at this second of the input");
+  renderCmd->add_option("--to", render.to, "video: end at this second of the input");
+  renderCmd->add_option("--orbit", render.orbit, "video: swing the camera at this many degrees per second");
+  renderCmd->add_option("--gain", render.gain, "video: decibels added to the analysed copy (not to the sound)");
+  renderCmd->add_option("--codec", render.codec, "video: the video encoder's name (default: the container's)");
 
   c.showCmd = app.add_subcommand("show", "show the editor while the audio plays, looped");
   addSessionOptions(c.showCmd, c.show);
@@ -178,6 +188,13 @@ int runCommand(Commands& c)
   if (c.renderCmd->parsed())
   {
     c.render.session.bundle = bundle;
+    if (!c.render.video.empty())
+      return VideoCommand::run(c.render);
+    for (const char* name : {"--fps", "--from", "--to", "--orbit", "--gain", "--codec"})
+      if (c.renderCmd->count(name) > 0)
+        throw HostError(std::string(name) + " belongs to --video", 2);
+    if (c.render.output.empty())
+      throw HostError("render needs -o/--output PICTURE.png or --video FILE", 2);
     return RenderCommand::run(c.render);
   }
   if (c.showCmd->parsed())

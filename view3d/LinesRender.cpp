@@ -134,14 +134,17 @@ LinesRender::LinesRender() : mRing(std::make_unique<RingLine[]>(kRingLines))
 
 LinesRender::~LinesRender() = default;
 
+bool LinesRender::NextLineEnters() const
+{
+  const int divisor = mSpeedDivisor.load(std::memory_order_relaxed);
+  return divisor == 0 || mAddCount.load(std::memory_order_relaxed) % divisor == 0;
+}
+
 void LinesRender::AddPoints(const std::vector<Point3D>& line)
 {
-  const int64_t k = mAddCount.load(std::memory_order_relaxed);
-  mAddCount.store(k + 1, std::memory_order_relaxed);
-  int divisor = mSpeedDivisor.load(std::memory_order_relaxed);
-  if (divisor == 0)
-    divisor = 1;
-  if (k % divisor != 0)
+  const bool enters = NextLineEnters();
+  SkipLine();
+  if (!enters)
     return;
 
   // The newest line replaces the oldest: announced, written, published.
