@@ -242,7 +242,7 @@ void IGraphics::OnIdle()
   IRECT region;
   if (!IsDirty(&region))
     return;
-  mPaceGLFrames = true;
+  mPaceGLFrames = mGLFramePacing;
   DrawRegion(region);
   mPaceGLFrames = false;
   ShowRegion(mLastRedraw);
@@ -250,8 +250,11 @@ void IGraphics::OnIdle()
 
 void IGraphics::ShowRegion(const IRECT& region)
 {
-  if (mWindowImpl && mDrawBitmap)
-    mWindowImpl->Show(mDrawBitmap.get(), region);
+  if (!mWindowImpl || !mDrawBitmap)
+    return;
+  const double start = IControl::NowMs();
+  mWindowImpl->Show(mDrawBitmap.get(), region);
+  mStageTimes.showMs += IControl::NowMs() - start;
 }
 
 void IGraphics::OnWindowExposed(const IRECT& region)

@@ -179,6 +179,16 @@ public:
   bool IsDirty(IRECT* region);
   // Draws the region now, without showing it.
   void DrawRegion(const IRECT& region);
+  // Time spent so far, in ms, putting GL pictures into the drawing surface
+  // and showing the surface on the window.
+  struct StageTimes
+  {
+    double blitMs = 0.0, showMs = 0.0;
+  };
+  const StageTimes& GetStageTimes() const { return mStageTimes; }
+  // Off, the tick renders a GL frame whenever one is pending (benchmarks
+  // that time every frame); on by default.
+  void SetGLFramePacing(bool on) { mGLFramePacing = on; }
 
   // Called by the window when the X server asks for a region again.
   void OnWindowExposed(const IRECT& region);
@@ -220,6 +230,8 @@ private:
   // The redraw tick paces GL pictures: at most FPS frames a second, and a
   // frame that took T ms is followed by at least T ms without one.
   bool mPaceGLFrames = false;
+  bool mGLFramePacing = true;
+  StageTimes mStageTimes;
   std::unordered_map<const IControl*, double> mNextGLFrameMs;
 
   IGraphicsWindow* mWindowImpl = nullptr;

@@ -154,8 +154,10 @@ void IGraphics::DrawGLPictures(const IRECT& region)
     if (LICE_IBitmap* gl = PacedGLBitmap(c))
     {
       const IRECT* r = c->GetRECT();
+      const double start = IControl::NowMs();
       LICE_Blit(mDrawBitmap.get(), gl, r->L, r->T, 0, 0, std::min(r->W(), gl->getWidth()),
                 std::min(r->H(), gl->getHeight()), 1.0f, IChannelBlend::kBlendClobber, &mClip);
+      mStageTimes.blitMs += IControl::NowMs() - start;
     }
   }
 }

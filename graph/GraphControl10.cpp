@@ -223,6 +223,7 @@ LICE_IBitmap* GraphControl10::GetGLBitmap()
   // Taken before the frame copies its data: a request arriving meanwhile
   // brings the next frame.
   const bool dirty = mGraphDirty.exchange(false);
+  const double start = dirty ? NowMs() : 0.0;
   if (dirty)
   {
     // The only part of the frame under the plug-in mutex: the copying,
@@ -234,7 +235,10 @@ LICE_IBitmap* GraphControl10::GetGLBitmap()
   if (!BindContext())
     return nullptr;
   if (dirty && RenderFrame())
+  {
+    mStageTimes.buildMs += NowMs() - start;
     FinishFrame();
+  }
   UnbindContext();
   return GetLastGLBitmap();
 }
@@ -349,8 +353,15 @@ void GraphControl10::FinishFrame()
 {
   // Draws into the bitmap's framebuffer, which clear left bound.
   mGLBitmap->BindFramebuffer();
+  const double start = NowMs();
   nvgEndFrame(mVg);
+  // The read-back would wait for the same; finishing first tells GL's
+  // share from the copy's.
+  glFinish();
+  const double executed = NowMs();
   mGLBitmap->ReadBack();
+  mStageTimes.glMs += executed - start;
+  mStageTimes.readBackMs += NowMs() - executed;
   ++mNumRenderedFrames;
 }
 

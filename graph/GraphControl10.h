@@ -104,6 +104,14 @@ public:
   // --- For tests, benchmarks and drawers ---
   // Frames rendered since construction.
   int GetNumRenderedFrames() const { return mNumRenderedFrames; }
+  // Time spent in the stages of the frames rendered so far, in ms: the
+  // drawers' copies and the drawing commands, GL executing them (to
+  // glFinish), and copying the picture out.
+  struct StageTimes
+  {
+    double buildMs = 0.0, glMs = 0.0, readBackMs = 0.0;
+  };
+  const StageTimes& GetStageTimes() const { return mStageTimes; }
   bool HasRenderer() const { return mVg != nullptr; }
   // The renderer, or null; only valid with the GL context bound.
   NVGcontext* GetRenderer() { return mVg; }
@@ -162,4 +170,5 @@ private:
   LICE_GL_SysBitmap* mGLBitmap = nullptr;
   GLContext3* mGLContext = nullptr;
   int mNumRenderedFrames = 0;
+  StageTimes mStageTimes;
 };
