@@ -240,12 +240,15 @@ void IGraphics::OnIdle()
     CloseWindow();
   SyncWithPlug();
   IRECT region;
-  if (!IsDirty(&region))
-    return;
+  // Paced from here: a GL picture that is not due yet leaves its control
+  // out of the region, so an unchanged picture is not drawn and sent again.
   mPaceGLFrames = mGLFramePacing;
-  DrawRegion(region);
+  const bool dirty = IsDirty(&region);
+  if (dirty)
+    DrawRegion(region);
   mPaceGLFrames = false;
-  ShowRegion(mLastRedraw);
+  if (dirty)
+    ShowRegion(mLastRedraw);
 }
 
 void IGraphics::ShowRegion(const IRECT& region)

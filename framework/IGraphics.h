@@ -199,6 +199,9 @@ private:
   void ApplyParamToControls(int paramIdx, double normalized);
   void DrawGLPictures(const IRECT& region);
   LICE_IBitmap* PacedGLBitmap(IControl* control);
+  // Whether the control's pending GL picture may be rendered at this time
+  // (true when none is pending).
+  bool GLFrameDue(const IControl* control, double nowMs) const;
   void EnsureDrawBitmap();
   void DrawBackground();
   void DrawTextEntry();

@@ -17,9 +17,18 @@ mkdir -p "$out"
 export LV2_PATH="$PWD/build/lv2:/usr/lib/lv2"
 
 pids=()
+jackd_pid=
 cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    [[ "${pids[i]}" == "$jackd_pid" ]] || kill "${pids[i]}" 2>/dev/null || true
+  done
+  for p in "${pids[@]}"; do [[ "$p" == "$jackd_pid" ]] || wait "$p" 2>/dev/null || true; done
+  # Last, and on SIGINT: otherwise jackd leaves its server registered, and
+  # JACK has 8 such slots for everyone on the machine.
+  if [[ -n "$jackd_pid" ]]; then
+    kill -INT "$jackd_pid" 2>/dev/null || true
+    wait "$jackd_pid" 2>/dev/null || true
+  fi
 }
 trap cleanup EXIT
 
@@ -30,7 +39,8 @@ export DISPLAY=":$disp"
 server="crest$$"
 export JACK_DEFAULT_SERVER="$server"
 jackd -n "$server" -r -d dummy -r 44100 -p 256 >"$out/jackd.log" 2>&1 &
-pids+=($!)
+jackd_pid=$!
+pids+=($jackd_pid)
 sleep 2
 
 # Music: the host's demo signal, passed through the ACF build into a file.
