@@ -102,8 +102,11 @@ public:
   void UpdateAutoAdjust();
 
   // --- For tests, benchmarks and drawers ---
-  // Frames rendered since construction.
+  // Frames rendered since construction, and of those requested the ones
+  // that drew exactly what the picture already showed (no GL work, no
+  // read-back).
   int GetNumRenderedFrames() const { return mNumRenderedFrames; }
+  int GetNumRepeatedFrames() const { return mNumRepeatedFrames; }
   // Time spent in the stages of the frames rendered so far, in ms: the
   // drawers' copies and the drawing commands, GL executing them (to
   // glFinish), and copying the picture out.
@@ -130,7 +133,8 @@ private:
   // the plug-in mutex first); false when there is no render target.
   bool RenderFrame();
   void StepAutoAdjust();
-  // Has GL execute the built frame and copies the picture back.
+  // Has GL execute the built frame and copies the picture back, unless the
+  // frame repeats the picture already there.
   void FinishFrame();
   // The background picture becomes a renderer image once, on first use.
   void UploadBackgroundImage();
@@ -170,5 +174,9 @@ private:
   LICE_GL_SysBitmap* mGLBitmap = nullptr;
   GLContext3* mGLContext = nullptr;
   int mNumRenderedFrames = 0;
+  int mNumRepeatedFrames = 0;
+  // Whether the render target holds a drawn frame, and its clear colour.
+  bool mPictureDrawn = false;
+  uint32_t mPictureClear = 0;
   StageTimes mStageTimes;
 };
