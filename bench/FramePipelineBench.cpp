@@ -89,7 +89,7 @@ void RunTicks(benchmark::State& state, IGraphics* g, GraphControl10* graph, cons
 
 // The empty frame: an editor of the plug-in's size holding only a graph
 // set up as the plug-in's (same place, size, colours), with no drawer.
-void EmptyFrame(benchmark::State& state)
+void EmptyFrame(benchmark::State& state, bool sharedMemory)
 {
   if (!HaveDisplay())
   {
@@ -103,6 +103,7 @@ void EmptyFrame(benchmark::State& state)
   const int separator[4] = {24, 24, 24, 255};
   graph->SetSeparatorLine(separator, 2.0);
   g.AttachControl(graph);
+  g.SetSharedMemoryImages(sharedMemory);
   if (!g.OpenWindow(0))
   {
     state.SkipWithError("no editor window");
@@ -115,7 +116,7 @@ void EmptyFrame(benchmark::State& state)
 }
 
 // The plug-in's editor with a full history in the mode.
-void Landscape(benchmark::State& state, int mode, bool densest)
+void Landscape(benchmark::State& state, int mode, bool densest, bool sharedMemory)
 {
   if (!HaveDisplay())
   {
@@ -125,6 +126,8 @@ void Landscape(benchmark::State& state, int mode, bool densest)
   IGraphics::SetDefaultResourceDir(CREST_SOURCE_DIR);
   auto crest = std::make_unique<Crest>();
   IGraphics* g = crest->GetGUI();
+  if (g)
+    g->SetSharedMemoryImages(sharedMemory);
   if (!g || !g->OpenWindow(0))
   {
     state.SkipWithError("no editor window");
@@ -151,16 +154,23 @@ void Landscape(benchmark::State& state, int mode, bool densest)
   g->CloseWindow();
 }
 
+// "FramePipeline" as the editor shows its surface; "FramePipelinePutImage"
+// with XPutImage instead of shared memory, as before the surface was shared
+// (and as to a remote X server).
 const bool kRegistered = [] {
-  benchmark::RegisterBenchmark("FramePipeline:baseline", EmptyFrame)->Unit(benchmark::kMillisecond);
   const char* const modes[] = {"freq", "time", "points"};
-  for (int densest = 0; densest < 2; ++densest)
-    for (int mode = 0; mode < 3; ++mode)
-    {
-      const std::string name =
-        std::string("FramePipeline:") + (densest ? "densest_" : "default_") + std::to_string(mode) + "_" + modes[mode];
-      benchmark::RegisterBenchmark(name.c_str(), Landscape, mode, densest != 0)->Unit(benchmark::kMillisecond);
-    }
+  for (const bool shared : {true, false})
+  {
+    const std::string group = shared ? "FramePipeline:" : "FramePipelinePutImage:";
+    benchmark::RegisterBenchmark((group + "baseline").c_str(), EmptyFrame, shared)->Unit(benchmark::kMillisecond);
+    for (int densest = 0; densest < 2; ++densest)
+      for (int mode = 0; mode < 3; ++mode)
+      {
+        const std::string name = group + (densest ? "densest_" : "default_") + std::to_string(mode) + "_" + modes[mode];
+        benchmark::RegisterBenchmark(name.c_str(), Landscape, mode, densest != 0, shared)
+          ->Unit(benchmark::kMillisecond);
+      }
+  }
   return true;
 }();
 } // namespace

@@ -171,7 +171,10 @@ void IGraphics::PrepDraw()
 void IGraphics::EnsureDrawBitmap()
 {
   if (!mDrawBitmap)
+  {
     mDrawBitmap = std::make_unique<LICE_SysBitmap>(mWidth, mHeight);
+    mDrawBitmap->SetUseSharedMemory(mSharedMemoryImages);
+  }
   else if (mDrawBitmap->getWidth() != mWidth || mDrawBitmap->getHeight() != mHeight)
     mDrawBitmap->resize(mWidth, mHeight);
 }

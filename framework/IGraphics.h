@@ -189,6 +189,10 @@ public:
   // Off, the tick renders a GL frame whenever one is pending (benchmarks
   // that time every frame); on by default.
   void SetGLFramePacing(bool on) { mGLFramePacing = on; }
+  // Off, the surface goes to the window with XPutImage even where the X
+  // server could share memory (as to a remote server; for comparisons).
+  // Set before the window opens; on by default.
+  void SetSharedMemoryImages(bool on) { mSharedMemoryImages = on; }
 
   // Called by the window when the X server asks for a region again.
   void OnWindowExposed(const IRECT& region);
@@ -234,6 +238,7 @@ private:
   // frame that took T ms is followed by at least T ms without one.
   bool mPaceGLFrames = false;
   bool mGLFramePacing = true;
+  bool mSharedMemoryImages = true;
   StageTimes mStageTimes;
   std::unordered_map<const IControl*, double> mNextGLFrameMs;
 

@@ -355,7 +355,9 @@ void GraphControl10::FinishFrame()
     clear |= static_cast<LICE_pixel>(static_cast<int>(mBackgroundColor[i] * 255.0f) & 255) << (8 * i);
   // The same commands on the same clear: the picture already there (and
   // read back) is this frame's, so GL need not draw it again.
+  const double compared = NowMs();
   const bool repeats = nvgFrameRepeatsLast(mVg);
+  mStageTimes.buildMs += NowMs() - compared;
   if (repeats && mPictureDrawn && clear == mPictureClear)
   {
     nvgCancelFrame(mVg);

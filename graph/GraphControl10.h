@@ -108,8 +108,9 @@ public:
   int GetNumRenderedFrames() const { return mNumRenderedFrames; }
   int GetNumRepeatedFrames() const { return mNumRepeatedFrames; }
   // Time spent in the stages of the frames rendered so far, in ms: the
-  // drawers' copies and the drawing commands, GL executing them (to
-  // glFinish), and copying the picture out.
+  // drawers' copies, the drawing commands and their comparison with the
+  // last frame's, GL executing them (to glFinish), and copying the picture
+  // out.
   struct StageTimes
   {
     double buildMs = 0.0, glMs = 0.0, readBackMs = 0.0;

@@ -18,17 +18,21 @@ export LV2_PATH="$PWD/build/lv2:/usr/lib/lv2"
 
 pids=()
 jackd_pid=
+# Ends a process of ours: the signal, then SIGKILL if it is still there
+# after two seconds (sndfile-jackplay at times ignores SIGTERM).
+stop() {
+  kill "-$2" "$1" 2>/dev/null || return 0
+  for _ in $(seq 20); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  kill -KILL "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
 cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    [[ "${pids[i]}" == "$jackd_pid" ]] || kill "${pids[i]}" 2>/dev/null || true
+    [[ "${pids[i]}" == "$jackd_pid" ]] || stop "${pids[i]}" TERM
   done
-  for p in "${pids[@]}"; do [[ "$p" == "$jackd_pid" ]] || wait "$p" 2>/dev/null || true; done
   # Last, and on SIGINT: otherwise jackd leaves its server registered, and
   # JACK has 8 such slots for everyone on the machine.
-  if [[ -n "$jackd_pid" ]]; then
-    kill -INT "$jackd_pid" 2>/dev/null || true
-    wait "$jackd_pid" 2>/dev/null || true
-  fi
+  [[ -z "$jackd_pid" ]] || stop "$jackd_pid" INT
 }
 trap cleanup EXIT
 
