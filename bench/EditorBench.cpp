@@ -24,7 +24,6 @@ struct EditorSize
 constexpr EditorSize kSizes[3] = {
   {800, 555, Crest::kSmallGUI}, {920, 640, Crest::kMediumGUI}, {1040, 722, Crest::kBigGUI}};
 
-
 std::unique_ptr<Crest> MakeCrest(int sizeParam)
 {
   IGraphics::SetDefaultResourceDir(CREST_SOURCE_DIR);

@@ -166,7 +166,8 @@ const bool kRegistered = [] {
     for (int densest = 0; densest < 2; ++densest)
       for (int mode = 0; mode < 3; ++mode)
       {
-        const std::string name = group + (densest ? "densest_" : "default_") + std::to_string(mode) + "_" + modes[mode];
+        const std::string name = group + (densest ? "densest_" : "default_") + std::to_string(mode) + "_" +
+                                 modes[mode];
         benchmark::RegisterBenchmark(name.c_str(), Landscape, mode, densest != 0, shared)
           ->Unit(benchmark::kMillisecond);
       }

@@ -54,9 +54,8 @@ TEST(LICE_SysBitmap, ShowsTheSamePictureThroughSharedMemoryOrPutImage)
   XSetWindowAttributes attrs{};
   attrs.override_redirect = True; // mapped at once, no window manager
   const int screen = DefaultScreen(display);
-  const Window window =
-    XCreateWindow(display, RootWindow(display, screen), 0, 0, kW, kH, 0, CopyFromParent, InputOutput, CopyFromParent,
-                  CWOverrideRedirect, &attrs);
+  const Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0, kW, kH, 0, CopyFromParent,
+                                      InputOutput, CopyFromParent, CWOverrideRedirect, &attrs);
   XMapRaised(display, window);
   XSync(display, False);
 
