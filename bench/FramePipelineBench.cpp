@@ -17,8 +17,8 @@
 #include "view3d/LinesRender.h"
 
 #include <X11/Xlib.h>
-#include <sys/resource.h>
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <cmath>
 #include <functional>

@@ -171,6 +171,16 @@ int ExtRenderUpdateTexture(void* uptr, int image, int x, int y, int w, int h, co
   return 1;
 }
 
+void ExtRenderCancel(void* uptr)
+{
+  GLNVGextContext* ext = Ext(uptr);
+  if (ext->frameCompared != 0 && ext->frameDiffers != 0)
+    ext->nlastVerts = -1;
+  ext->frameCompared = 0;
+  ext->tradeVerts = 0;
+  glnvg__renderCancel(uptr);
+}
+
 void ExtRenderDelete(void* uptr)
 {
   GLNVGextContext* ext = Ext(uptr);
@@ -182,6 +192,8 @@ void ExtRenderDelete(void* uptr)
   ext->indices = nullptr;
   free(ext->lastFrame);
   ext->lastFrame = nullptr;
+  free(ext->lastVerts);
+  ext->lastVerts = nullptr;
   glnvg__deleteShader(&ext->solid);
   glnvg__renderDelete(uptr);
 }
@@ -217,7 +229,11 @@ extern "C" void nvgBeginFrame(NVGcontext* ctx, float windowWidth, float windowHe
   nvgBeginFrame_nanovg(ctx, windowWidth, windowHeight, devicePixelRatio);
   GLNVGextContext* ext = ExtOf(ctx);
   if (ext != nullptr)
+  {
     ext->stateColormaps[0] = 0;
+    ext->frameCompared = 0;
+    ext->tradeVerts = 0;
+  }
 }
 
 // --- Public additions ---
@@ -229,6 +245,7 @@ NVGcontext* nvgCreateGL2Ext(int flags)
     return nullptr;
   ext->locColormapTex = -1;
   ext->locUseColormap = -1;
+  ext->nlastVerts = -1;
 
   NVGparams params;
   memset(&params, 0, sizeof(params));
@@ -238,7 +255,7 @@ NVGcontext* nvgCreateGL2Ext(int flags)
   params.renderUpdateTexture = ExtRenderUpdateTexture;
   params.renderGetTextureSize = glnvg__renderGetTextureSize;
   params.renderViewport = glnvg__renderViewport;
-  params.renderCancel = glnvg__renderCancel;
+  params.renderCancel = ExtRenderCancel;
   params.renderFlush = ExtRenderFlush;
   params.renderFill = ExtRenderFill;
   params.renderStroke = ExtRenderStroke;
@@ -354,16 +371,20 @@ bool nvgFrameRepeatsLast(NVGcontext* ctx)
   if (ext == nullptr)
     return false;
   const GLNVGcontext* gl = &ext->gl;
+  // Vertices, the bulk: compared here, kept after the flush (ExtRenderFlush).
+  const bool sameVerts = ext->nlastVerts == gl->nverts &&
+                         (gl->nverts == 0 || std::memcmp(ext->lastVerts, gl->verts,
+                                                         sizeof(NVGvertex) * static_cast<size_t>(gl->nverts)) == 0);
+  ext->frameCompared = 1;
+  ext->tradeVerts = sameVerts ? 0 : 1;
   const int counts[4] = {gl->nverts, gl->npaths, gl->ncalls, gl->nuniforms};
   const size_t uniformSize = sizeof(GLNVGfragUniforms);
-  const size_t size = sizeof counts + sizeof gl->view + sizeof(NVGvertex) * static_cast<size_t>(gl->nverts) +
-                      sizeof(GLNVGpath) * static_cast<size_t>(gl->npaths) +
+  const size_t size = sizeof counts + sizeof gl->view + sizeof(GLNVGpath) * static_cast<size_t>(gl->npaths) +
                       (sizeof(GLNVGcall) + sizeof(int)) * static_cast<size_t>(gl->ncalls) +
                       uniformSize * static_cast<size_t>(gl->nuniforms);
   FrameRecord record(ext, size);
   record.Add(counts, sizeof counts);
   record.Add(gl->view, sizeof gl->view);
-  record.Add(gl->verts, sizeof(NVGvertex) * static_cast<size_t>(gl->nverts));
   record.Add(gl->paths, sizeof(GLNVGpath) * static_cast<size_t>(gl->npaths));
   record.Add(gl->calls, sizeof(GLNVGcall) * static_cast<size_t>(gl->ncalls));
   for (int i = 0; i < gl->ncalls; i++)
@@ -374,8 +395,9 @@ bool nvgFrameRepeatsLast(NVGcontext* ctx)
   // Only the bytes of each block that NanoVG writes (blocks are padded).
   for (int i = 0; i < gl->nuniforms; i++)
     record.Add(gl->uniforms + static_cast<size_t>(i) * static_cast<size_t>(gl->fragSize), uniformSize);
-  const bool same = record.Same() && ext->imagesChanged == 0;
+  const bool same = sameVerts && record.Same() && ext->imagesChanged == 0;
   ext->imagesChanged = 0;
+  ext->frameDiffers = same ? 0 : 1;
   return same;
 }
 

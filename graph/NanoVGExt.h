@@ -30,8 +30,10 @@ void nvgQuad(NVGcontext* ctx, const double corners[8], int image);
 
 // Whether the frame built since nvgBeginFrame draws exactly what the frame
 // last passed to this call drew: the same calls, paths, vertices, uniforms
-// and colormaps, and no image made, changed or deleted in between. Keeps
-// this frame for the next call. False for a renderer made elsewhere.
+// and colormaps, and no image made, changed or deleted in between. A frame
+// that differs becomes the one to compare with when it is drawn
+// (nvgEndFrame); one drawn without this call, or dropped (nvgCancelFrame),
+// leaves none. False for a renderer made elsewhere.
 bool nvgFrameRepeatsLast(NVGcontext* ctx);
 
 // Colormap texture of the following convex fills; 0 turns it off. Saved and
