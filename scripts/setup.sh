@@ -12,6 +12,7 @@ packages=(
   lv2-dev sordi lilv-utils liblilv-dev
   jalv jackd2 sndfile-tools netpbm x11-apps
   lsp-plugins-lv2 x42-plugins
+  zam-plugins qtractor
 )
 
 missing=()

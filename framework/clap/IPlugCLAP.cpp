@@ -65,7 +65,10 @@ bool ParamsInfo(const clap_plugin_t* p, uint32_t index, clap_param_info_t* info)
 {
   return info && Self(p)->ParamInfo(index, info);
 }
-bool ParamsValue(const clap_plugin_t* p, clap_id id, double* value) { return value && Self(p)->ParamValue(id, value); }
+bool ParamsValue(const clap_plugin_t* p, clap_id id, double* value)
+{
+  return value && Self(p)->ParamValue(id, value);
+}
 bool ParamsToText(const clap_plugin_t* p, clap_id id, double value, char* text, uint32_t size)
 {
   return text && size > 0 && Self(p)->ValueToText(id, value, text, size);
@@ -117,9 +120,9 @@ void GuiSuggestTitle(const clap_plugin_t*, const char*) {}
 // Embedded: the host shows and hides its own window, ours goes with it.
 bool GuiShow(const clap_plugin_t*) { return true; }
 bool GuiHide(const clap_plugin_t*) { return true; }
-const clap_plugin_gui_t kGui = {GuiApiSupported, GuiPreferredApi, GuiCreate,      GuiDestroy,      GuiSetScale,
-                                GuiGetSize,      GuiCanResize,    GuiResizeHints, GuiAdjustSize,   GuiSetSize,
-                                GuiSetParent,    GuiSetTransient, GuiSuggestTitle, GuiShow,        GuiHide};
+const clap_plugin_gui_t kGui = {GuiApiSupported, GuiPreferredApi, GuiCreate,       GuiDestroy,    GuiSetScale,
+                                GuiGetSize,      GuiCanResize,    GuiResizeHints,  GuiAdjustSize, GuiSetSize,
+                                GuiSetParent,    GuiSetTransient, GuiSuggestTitle, GuiShow,       GuiHide};
 
 void TimerTick(const clap_plugin_t* p, clap_id timer) { Gui(p)->OnTimer(timer); }
 const clap_plugin_timer_support_t kTimer = {TimerTick};
@@ -151,7 +154,8 @@ namespace
 IPlugCLAPGUI* Gui(const clap_plugin_t* p) { return Self(p)->Gui(); }
 } // namespace
 
-IPlugCLAP::IPlugCLAP(IPlugBase* plug, int nIn, int nOut, const clap_plugin_descriptor_t* desc, const clap_host_t* host)
+IPlugCLAP::IPlugCLAP(IPlugBase* plug, int nIn, int nOut, const clap_plugin_descriptor_t* desc,
+                     const clap_host_t* host)
   : mExporter(plug, nIn, nOut), mHost(host)
 {
   mClap.desc = desc;
@@ -359,7 +363,8 @@ void IPlugCLAP::SendOutput(const clap_output_events_t* out)
     else if (n.kind == Notification::kBegin || n.kind == Notification::kEnd)
     {
       clap_event_param_gesture_t ev{};
-      const uint16_t type = n.kind == Notification::kBegin ? CLAP_EVENT_PARAM_GESTURE_BEGIN : CLAP_EVENT_PARAM_GESTURE_END;
+      const uint16_t type = n.kind == Notification::kBegin ? CLAP_EVENT_PARAM_GESTURE_BEGIN
+                                                           : CLAP_EVENT_PARAM_GESTURE_END;
       ev.header = {sizeof ev, 0, CLAP_CORE_EVENT_SPACE_ID, type, 0};
       ev.param_id = id;
       out->try_push(out, &ev.header);

@@ -121,10 +121,10 @@ TEST(ClapPlugin, DescribesEveryHostParameterWithBypassStepsRangesAndTexts)
     EXPECT_LT(info.min_value, info.max_value);
     EXPECT_GE(info.default_value, info.min_value);
     EXPECT_LE(info.default_value, info.max_value);
-    const bool stepped = info.id == kMode || info.id >= 9;
+    const bool stepped = info.id == kMode || info.id >= kGraph;
     EXPECT_EQ((info.flags & CLAP_PARAM_IS_STEPPED) != 0, stepped) << info.name;
-    // Camera and sizes are the plug-in's own: shown, not set by the host.
-    const bool readonly = (info.id >= 5 && info.id <= 7) || info.id >= 9;
+    // Camera, graph and sizes are the plug-in's own: shown, not set by the host.
+    const bool readonly = info.id >= kAngle0;
     EXPECT_EQ((info.flags & CLAP_PARAM_IS_READONLY) != 0, readonly) << info.name;
     EXPECT_EQ((info.flags & CLAP_PARAM_IS_AUTOMATABLE) != 0, !readonly) << info.name;
   }

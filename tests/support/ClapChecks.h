@@ -21,6 +21,8 @@ testing::AssertionResult PassesAudioThrough(const ClapModule& module, const std:
 // (for effects that are not bit-exact).
 testing::AssertionResult ProcessesBlocks(const ClapModule& module, const std::string& id, double rate);
 // A parameter set away from its default survives a save and a load into a
-// fresh instance, both through streams that move one byte per call.
+// fresh instance, both through streams that move one byte per call. A
+// plug-in without the state extension is restored as hosts restore it:
+// every value it reports, set again in the fresh instance's first block.
 testing::AssertionResult RoundTripsStateByteByByte(const ClapModule& module, const std::string& id);
 } // namespace ClapChecks

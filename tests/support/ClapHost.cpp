@@ -104,9 +104,7 @@ ClapHost::ClapHost(const ClapModule& module, const std::string& pluginId) : mMai
     timers.erase(it);
     return true;
   };
-  mThreadCheck.is_main_thread = [](const clap_host_t* h) {
-    return std::this_thread::get_id() == Of(h)->mMainThread;
-  };
+  mThreadCheck.is_main_thread = [](const clap_host_t* h) { return std::this_thread::get_id() == Of(h)->mMainThread; };
   mThreadCheck.is_audio_thread = [](const clap_host_t* h) { return tAudioHost == Of(h); };
   mState.mark_dirty = [](const clap_host_t*) {};
 

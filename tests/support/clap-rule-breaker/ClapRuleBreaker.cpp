@@ -107,10 +107,7 @@ bool ToText(const clap_plugin_t*, clap_id, double v, char* t, uint32_t n)
   std::snprintf(t, n, "%.3f", v);
   return true;
 }
-bool ToValue(const clap_plugin_t*, clap_id, const char* t, double* v)
-{
-  return std::sscanf(t, "%lf", v) == 1;
-}
+bool ToValue(const clap_plugin_t*, clap_id, const char* t, double* v) { return std::sscanf(t, "%lf", v) == 1; }
 void Flush(const clap_plugin_t* p, const clap_input_events_t* in, const clap_output_events_t*) { Apply(Of(p), in); }
 const clap_plugin_params_t kParams = {ParamCount, ParamInfo, ParamValue, ToText, ToValue, Flush};
 
