@@ -348,6 +348,21 @@ TEST(ClapPlugin, EditorEmbedsInTheHostWindowRunsOnTheHostTimerAndSendsCameraDrag
   EXPECT_EQ(angle0.back(), CLAP_EVENT_PARAM_GESTURE_END);
   EXPECT_NE(Get(h, kAngle0), 0.0);
 
+  // A record that picks the medium size: the editor asks the host for it.
+  std::vector<uint8_t> record;
+  ASSERT_TRUE(h.Save(&record));
+  std::vector<double> values = RecordValues(record);
+  values[8] = 0.0;
+  values[9] = 1.0;
+  ASSERT_TRUE(h.Load(MakeChunk(values)));
+  for (int i = 0; i < 3; ++i)
+    h.FireTimers();
+  EXPECT_EQ(h.RequestedWidth(), 920u);
+  EXPECT_EQ(h.RequestedHeight(), 640u);
+  ASSERT_TRUE(gui->get_size(p, &w, &hgt));
+  EXPECT_EQ(w, 920u);
+  EXPECT_EQ(hgt, 640u);
+
   gui->destroy(p);
   EXPECT_EQ(h.NTimers(), 0u);
   XQueryTree(display, parent, &root, &up, &children, &n);
