@@ -7,6 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 module=$(realpath "${1:-build/QX-Crest.clap}")
 scan=${2:-/usr/lib/x86_64-linux-gnu/qtractor/qtractor_plugin_scan}
+if [ ! -x "$scan" ]; then
+  echo "test-clap-qtractor.sh: no $scan (apt-get install qtractor, or scripts/setup.sh)" >&2
+  exit 1
+fi
 
 out=$(echo "CLAP:$module" | QT_QPA_PLATFORM=offscreen "$scan" 2>&1)
 echo "$out"
