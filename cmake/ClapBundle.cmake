@@ -57,3 +57,8 @@ if(NOT CREST_QTRACTOR_SCAN)
 endif()
 add_test(NAME ClapHosts.QtractorScanListsBothPlugins
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-clap-qtractor.sh ${CREST_CLAP_MODULE} ${CREST_QTRACTOR_SCAN})
+# A sanitizer build's module needs its runtime loaded first in Qtractor.
+if(CREST_SANITIZER_PRELOAD)
+  set_tests_properties(ClapHosts.QtractorScanListsBothPlugins PROPERTIES
+    ENVIRONMENT "LD_PRELOAD=${CREST_SANITIZER_PRELOAD}")
+endif()
