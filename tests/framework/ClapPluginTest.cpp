@@ -16,6 +16,8 @@
 
 #include <clap/ext/latency.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -368,6 +370,71 @@ TEST(ClapPlugin, EditorEmbedsInTheHostWindowRunsOnTheHostTimerAndSendsCameraDrag
   XQueryTree(display, parent, &root, &up, &children, &n);
   XFree(children);
   EXPECT_EQ(n, 0u);
+  XDestroyWindow(display, parent);
+  XCloseDisplay(display);
+}
+
+// The editor's thread hands its gestures to an audio thread that runs at
+// the same time (for ThreadSanitizer as much as for the result).
+TEST(ClapPlugin, EditorGesturesReachAnAudioThreadRunningMeanwhile)
+{
+  Display* display = static_cast<Display*>(OpenTestDisplay());
+  ASSERT_NE(display, nullptr) << "the editor test needs an X display";
+  ClapHost h(Module(), kStereo);
+  ASSERT_TRUE(h.Activate(48000.0, 512));
+  const auto* gui = h.Ext<clap_plugin_gui_t>(CLAP_EXT_GUI);
+  const Window parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 800, 555, 0, 0, 0);
+  XMapWindow(display, parent);
+  XSync(display, False);
+  ASSERT_TRUE(gui->create(h.Plugin(), CLAP_WINDOW_API_X11, false));
+  clap_window_t window{};
+  window.api = CLAP_WINDOW_API_X11;
+  window.x11 = parent;
+  ASSERT_TRUE(gui->set_parent(h.Plugin(), &window));
+  Window root = 0, up = 0, *children = nullptr;
+  unsigned n = 0;
+  XQueryTree(display, parent, &root, &up, &children, &n);
+  ASSERT_EQ(n, 1u);
+  const Window editor = children[0];
+  XFree(children);
+
+  std::atomic<bool> stop{false};
+  std::atomic<int> begins{0}, ends{0};
+  std::thread audio([&] {
+    std::vector<float> l(512), r(512);
+    const std::vector<const float*> ins = {l.data(), r.data()};
+    const std::vector<float*> outs = {l.data(), r.data()};
+    for (int block = 0; !stop; ++block)
+    {
+      for (size_t i = 0; i < 512; ++i)
+        l[i] = r[i] = static_cast<float>(0.4 * std::sin(0.031 * static_cast<double>(block * 512 + i)));
+      h.Process(ins, outs, 512, {ClapHost::Value(kSpeed, block % 100, 100)});
+      for (const auto& e : h.TakeOutput())
+      {
+        begins += e.type == CLAP_EVENT_PARAM_GESTURE_BEGIN;
+        ends += e.type == CLAP_EVENT_PARAM_GESTURE_END;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  for (int drag = 0; drag < 4; ++drag)
+  {
+    Send(display, editor, Button(ButtonPress, editor, 400, 204, Button1, CurrentTime));
+    Send(display, editor, Motion(editor, 430 + drag, 204, CurrentTime, Button1Mask));
+    Send(display, editor, Button(ButtonRelease, editor, 430 + drag, 204, Button1, CurrentTime, Button1Mask));
+    for (int i = 0; i < 3; ++i)
+    {
+      h.FireTimers();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  // Let the audio thread take what the last tick queued.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  stop = true;
+  audio.join();
+  EXPECT_GE(begins.load(), 4);
+  EXPECT_EQ(begins.load(), ends.load());
+  gui->destroy(h.Plugin());
   XDestroyWindow(display, parent);
   XCloseDisplay(display);
 }
