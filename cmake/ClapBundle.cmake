@@ -46,6 +46,19 @@ function(crest_clap_extras)
       CREST_CLAP_TEST_DIR="${CMAKE_BINARY_DIR}/clap-test")
     add_dependencies(crest_tests QX-Crest-clap crest-clap-none crest-clap-short-reads crest-clap-one-sample)
   endif()
+  # A sanitizer build's module needs its runtime loaded first in Qtractor
+  # (and, in an address build, the GL driver the tests preload). The module
+  # stays loaded to the end, so that what the libraries it brought in
+  # (Mesa, fontconfig) keep until then still has their names when the
+  # leaks are reported, for tests/lsan.supp to match.
+  set(preload "${CREST_SANITIZER_PRELOAD}")
+  if(CREST_TEST_ENV)
+    string(REPLACE "LD_PRELOAD=" "" preload "${CREST_TEST_ENV}")
+  endif()
+  if(preload)
+    set_tests_properties(ClapHosts.QtractorScanListsBothPlugins PROPERTIES
+      ENVIRONMENT "LD_PRELOAD=${preload}:${CREST_CLAP_MODULE}")
+  endif()
 endfunction()
 cmake_language(DEFER CALL crest_clap_extras)
 
@@ -57,8 +70,3 @@ if(NOT CREST_QTRACTOR_SCAN)
 endif()
 add_test(NAME ClapHosts.QtractorScanListsBothPlugins
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-clap-qtractor.sh ${CREST_CLAP_MODULE} ${CREST_QTRACTOR_SCAN})
-# A sanitizer build's module needs its runtime loaded first in Qtractor.
-if(CREST_SANITIZER_PRELOAD)
-  set_tests_properties(ClapHosts.QtractorScanListsBothPlugins PROPERTIES
-    ENVIRONMENT "LD_PRELOAD=${CREST_SANITIZER_PRELOAD}")
-endif()

@@ -12,9 +12,10 @@ if [ ! -x "$scan" ]; then
   exit 1
 fi
 
-out=$(echo "CLAP:$module" | QT_QPA_PLATFORM=offscreen "$scan" 2>&1)
-echo "$out"
 status=0
+out=$(echo "CLAP:$module" | QT_QPA_PLATFORM=offscreen "$scan" 2>&1) || status=$?
+echo "$out"
+[ $status = 0 ] || echo "test-clap-qtractor.sh: the scanner exited with $status" >&2
 for expect in "QX Crest Mono|1:1|" "QX Crest Stereo|2:2|"; do
   line=$(grep -F "CLAP|$expect" <<<"$out" || true)
   if [ -z "$line" ]; then
