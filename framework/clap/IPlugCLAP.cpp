@@ -236,7 +236,7 @@ clap_process_status IPlugCLAP::Process(const clap_process_t* process)
       !process->audio_outputs)
     return CLAP_PROCESS_ERROR;
   const clap_audio_buffer_t& in = process->audio_inputs[0];
-  const clap_audio_buffer_t& out = process->audio_outputs[0];
+  clap_audio_buffer_t& out = process->audio_outputs[0];
   const auto nIn = static_cast<uint32_t>(mExporter.NIn()), nOut = static_cast<uint32_t>(mExporter.NOut());
   if (!in.data32 || !out.data32 || in.channel_count < nIn || out.channel_count < nOut)
     return CLAP_PROCESS_ERROR;
@@ -270,6 +270,8 @@ clap_process_status IPlugCLAP::Process(const clap_process_t* process)
     ApplyEvent(ev);
   }
   mExporter.Process(in.data32, out.data32, pos, frames);
+  // The output is the input: a channel constant coming in is constant going out.
+  out.constant_mask = in.constant_mask;
   SendOutput(process->out_events);
   return CLAP_PROCESS_CONTINUE;
 }
