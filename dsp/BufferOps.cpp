@@ -60,9 +60,12 @@ void BufferOps::AddAt(WDL_TypedBuf<double>* dst, const WDL_TypedBuf<double>& src
 
 void BufferOps::Magnitudes(const WDL_TypedBuf<FftComplex>& spectrum, WDL_TypedBuf<double>* magns)
 {
-  const int n = spectrum.GetSize();
+  Magnitudes(spectrum.Get(), spectrum.GetSize(), magns);
+}
+
+void BufferOps::Magnitudes(const FftComplex* c, int n, WDL_TypedBuf<double>* magns)
+{
   magns->Resize(n);
-  const FftComplex* c = spectrum.Get();
   double* m = magns->Get();
   for (int k = 0; k < n; ++k)
     m[k] = std::sqrt(c[k].re * c[k].re + c[k].im * c[k].im);

@@ -28,6 +28,8 @@ public:
 
   // magns[k] = |spectrum[k]|, same length as the spectrum.
   static void Magnitudes(const WDL_TypedBuf<FftComplex>& spectrum, WDL_TypedBuf<double>* magns);
+  // The magnitudes of the first n values of spectrum.
+  static void Magnitudes(const FftComplex* spectrum, int n, WDL_TypedBuf<double>* magns);
 
   // Keeps bins 0 .. n/2 - 1 (the Nyquist bin goes with the negative half).
   static void KeepFirstHalf(WDL_TypedBuf<FftComplex>* spectrum);

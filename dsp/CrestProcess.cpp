@@ -29,8 +29,6 @@ void CrestProcess::ReserveForFrames()
   // Only sensible sizes are worth reserving; anything else grows on use.
   if (bins <= 1 << 20)
   {
-    // The copy holds the whole spectrum until its upper half is dropped.
-    mHalfSpectrum.Reserve(static_cast<int>(bins));
     mMagns.Reserve(static_cast<int>(bins / 2));
   }
 }
@@ -39,9 +37,8 @@ void CrestProcess::ProcessFftBuffer(WDL_TypedBuf<FftComplex>* ioBuffer, WDL_Type
 {
   if (!ioBuffer)
     return;
-  mHalfSpectrum.CopyFrom(*ioBuffer);
-  BufferOps::KeepFirstHalf(&mHalfSpectrum);
-  BufferOps::Magnitudes(mHalfSpectrum, &mMagns);
+  // The lower half straight from the spectrum: no copy of it is needed.
+  BufferOps::Magnitudes(ioBuffer->Get(), ioBuffer->GetSize() / 2, &mMagns);
   if (mView)
     mView->AddMagns(mMagns);
 }

@@ -41,6 +41,5 @@ private:
   SpectrumSink* mView = nullptr;
 
   // Per-frame work, kept so that frames do not allocate.
-  WDL_TypedBuf<FftComplex> mHalfSpectrum;
   WDL_TypedBuf<double> mMagns;
 };

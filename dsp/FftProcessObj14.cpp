@@ -90,13 +90,10 @@ bool FftProcessObj14::Process(const std::vector<WDL_TypedBuf<double>>& inputs,
                               const std::vector<WDL_TypedBuf<double>>& scInputs,
                               std::vector<WDL_TypedBuf<double>>* outputs)
 {
-  if (!inputs.empty())
-  {
-    ReserveLocalInputs(inputs.size());
-    for (size_t i = 0; i < inputs.size(); ++i)
-      mLocalInputs[i].CopyFrom(inputs[i]);
-  }
-  else if (outputs)
+  // The inputs are appended as they are; only a block of silence needs
+  // buffers of its own.
+  const std::vector<WDL_TypedBuf<double>>* fed = &inputs;
+  if (inputs.empty() && outputs)
   {
     ReserveLocalInputs(outputs->size());
     for (size_t i = 0; i < outputs->size(); ++i)
@@ -104,18 +101,15 @@ bool FftProcessObj14::Process(const std::vector<WDL_TypedBuf<double>>& inputs,
       mLocalInputs[i].Resize((*outputs)[i].GetSize());
       mLocalInputs[i].Zero();
     }
-  }
-  else
-  {
-    mLocalInputs.clear();
+    fed = &mLocalInputs;
   }
 
-  AddSamples(mLocalInputs, scInputs);
-  RunFrameLoop();
+  AddSamples(*fed, scInputs);
+  RunFrameLoop(outputs != nullptr);
 
   if (!outputs)
     return true;
-  const int numSamples = mLocalInputs.empty() ? 0 : mLocalInputs[0].GetSize();
+  const int numSamples = fed->empty() ? 0 : (*fed)[0].GetSize();
   if (GetOutputSamples(outputs, numSamples))
     return true;
   for (WDL_TypedBuf<double>& out : *outputs)
@@ -178,7 +172,7 @@ ProcessObjChannel* FftProcessObj14::GetChannel(int index) const
   return mChannels[static_cast<size_t>(index)].get();
 }
 
-void FftProcessObj14::RunFrameLoop()
+void FftProcessObj14::RunFrameLoop(bool resynthesise)
 {
   if (mChannels.empty())
     return;
@@ -204,13 +198,19 @@ void FftProcessObj14::RunFrameLoop()
       each(&ProcessObjChannel::ApplyAnalysisWindow);
       each(&ProcessObjChannel::ForwardTransform);
       each(&ProcessObjChannel::CallSpectralHook);
-      each(&ProcessObjChannel::InverseTransform);
-      each(&ProcessObjChannel::ApplySynthesisWindow);
-      each(&ProcessObjChannel::OverlapAdd);
+      if (resynthesise)
+      {
+        each(&ProcessObjChannel::InverseTransform);
+        each(&ProcessObjChannel::ApplySynthesisWindow);
+        each(&ProcessObjChannel::OverlapAdd);
+      }
       // Channel 0 is visited last and decides.
       for (size_t i = mChannels.size(); i-- > 0;)
         wrapped = mChannels[i]->Advance();
     }
-    each(&ProcessObjChannel::ConsumeAndFlush);
+    if (resynthesise)
+      each(&ProcessObjChannel::ConsumeAndFlush);
+    else
+      each(&ProcessObjChannel::ConsumeInput);
   }
 }

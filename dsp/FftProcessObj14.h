@@ -1,7 +1,7 @@
 // The short-time FFT framework: cuts each channel's stream into overlapping
 // windowed frames, transforms them, hands every stage of every frame to the
-// channel's processing object, resynthesises and overlap-adds the frames
-// into an output stream. It hides the host's block size: input waits until
+// channel's processing object and, when the caller takes output,
+// resynthesises and overlap-adds the frames into an output stream. It hides the host's block size: input waits until
 // whole frames are there, output until the caller asks for it, delayed by
 // the time two cycles of frames take to fill.
 #pragma once
@@ -56,9 +56,12 @@ public:
   // One block: feeds inputs (or, with no inputs, a block of silence as long
   // as the first output), runs every cycle of frames that the buffered input
   // allows, and takes as many output samples as the first input holds.
-  // Without outputs the result is true; otherwise false while the output is
-  // still delayed, with the outputs zeroed. Does not allocate once the
-  // buffers have reached their working size.
+  // Without outputs the result is true and the call only analyses: its
+  // frames reach the hooks up to the spectrum and are not resynthesised, so
+  // the output stream leaves out the time they cover. With outputs the
+  // result is false while the output is still delayed, with the outputs
+  // zeroed. Does not allocate once the buffers have reached their working
+  // size.
   virtual bool Process(const std::vector<WDL_TypedBuf<double>>& inputs,
                        const std::vector<WDL_TypedBuf<double>>& scInputs, std::vector<WDL_TypedBuf<double>>* outputs);
 
@@ -76,8 +79,9 @@ public:
   ProcessObjChannel* GetChannel(int index) const;
 
 private:
-  // Every cycle of frames that channel 0's input allows.
-  void RunFrameLoop();
+  // Every cycle of frames that channel 0's input allows; without
+  // resynthesis each frame stops after the spectral hook.
+  void RunFrameLoop(bool resynthesise);
 
   template <class Step>
   void ForChannels(int channelNum, Step step);
@@ -89,6 +93,6 @@ private:
   int mBufferSize;
   FrameSettings mFrame;
 
-  // Process's copy of the inputs, kept so that blocks do not allocate.
+  // Process's block of silence, kept so that blocks do not allocate.
   std::vector<WDL_TypedBuf<double>> mLocalInputs;
 };

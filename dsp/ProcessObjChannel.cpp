@@ -186,9 +186,11 @@ bool ProcessObjChannel::Advance()
   return true;
 }
 
+void ProcessObjChannel::ConsumeInput() { mInputSamples.ConsumeFront(mBufferSize); }
+
 void ProcessObjChannel::ConsumeAndFlush()
 {
-  mInputSamples.ConsumeFront(mBufferSize);
+  ConsumeInput();
   if (mOverlapAddSum.GetSize() >= 2 * mBufferSize * mFrame.oversampling)
   {
     mOutputSamples.Append(mOverlapAddSum.Get(), mBufferSize);

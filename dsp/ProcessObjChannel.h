@@ -56,6 +56,9 @@ public:
   // End of a cycle: drops bufferSize input samples and hands bufferSize
   // finished samples to the output.
   void ConsumeAndFlush();
+  // End of a cycle that was not resynthesised: drops bufferSize input
+  // samples only.
+  void ConsumeInput();
 
   int GetBufferSize() const { return mBufferSize; }
   int GetOverlapping() const { return mFrame.overlapping; }

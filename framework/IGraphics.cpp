@@ -155,16 +155,21 @@ void IGraphics::SetAllControlsDirty()
 void IGraphics::PrepDraw()
 {
   WDL_MutexLock editor(&mEditorMutex);
-  EnsureDrawBitmap();
   mFullRedraw = true;
 }
 
-void IGraphics::EnsureDrawBitmap()
+bool IGraphics::EnsureDrawBitmap()
 {
+  // Made by the first draw, not with the editor: an instance whose editor
+  // never opens never pays for it.
   if (!mDrawBitmap)
+  {
     mDrawBitmap = std::make_unique<LICE_SysBitmap>(mWidth, mHeight);
-  else if (mDrawBitmap->getWidth() != mWidth || mDrawBitmap->getHeight() != mHeight)
+    return true;
+  }
+  if (mDrawBitmap->getWidth() != mWidth || mDrawBitmap->getHeight() != mHeight)
     mDrawBitmap->resize(mWidth, mHeight);
+  return false;
 }
 
 void IGraphics::Resize(int w, int h)

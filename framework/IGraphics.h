@@ -86,7 +86,8 @@ public:
   WDL_Mutex& GetEditorMutex() { return mEditorMutex; }
   void SetControlFromPlug(int controlIdx, double normalizedValue);
   void SetAllControlsDirty();
-  // Makes the drawing surface; the next tick draws everything.
+  // The next tick draws everything. The drawing surface is made by the
+  // first draw (an editor never opened holds none) and kept from then on.
   void PrepDraw();
 
   // A new size: records it, destroys the attached controls, drops cached
@@ -180,6 +181,8 @@ public:
   bool IsDirty(IRECT* region);
   // Draws the region now, without showing it.
   void DrawRegion(const IRECT& region);
+  // Whether the drawing surface exists (made by the first draw).
+  bool HasDrawSurface() const { return mDrawBitmap != nullptr; }
 
   // Called by the window when the X server asks for a region again.
   void OnWindowExposed(const IRECT& region);
@@ -190,7 +193,8 @@ private:
   void ApplyParamToControls(int paramIdx, double normalized);
   void DrawGLPictures(const IRECT& region);
   LICE_IBitmap* PacedGLBitmap(IControl* control);
-  void EnsureDrawBitmap();
+  // True when the surface was made just now (its pixels are all blank).
+  bool EnsureDrawBitmap();
   void DrawBackground();
   void DrawTextEntry();
   // A press outside the prompt commits it; false when the press is inside

@@ -93,11 +93,13 @@ void IGraphics::DrawBackground() { mBackground.Draw(mDrawBitmap.get(), mClip, mW
 void IGraphics::DrawRegion(const IRECT& regionIn)
 {
   WDL_MutexLock editorLock(&mEditorMutex);
-  EnsureDrawBitmap();
   const IRECT editor(0, 0, mWidth, mHeight);
   IRECT region = Intersect(regionIn, editor);
   if (IsEmpty(region))
     return;
+  // A new surface is drawn whole.
+  if (EnsureDrawBitmap())
+    region = editor;
 
   // Only the copying happens under the plug-in's state mutex: what other
   // threads handed over and what the controls read of the parameters.

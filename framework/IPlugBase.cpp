@@ -255,3 +255,14 @@ const char* IPlugBase::GetOutputBusLabel(int idx) const
 {
   return idx >= 0 && static_cast<size_t>(idx) < mOutputBusLabels.size() ? mOutputBusLabels[idx].c_str() : "";
 }
+
+void IPlugBase::MakeBlockBuffers(int count, std::vector<double>* storage, std::vector<double*>* buffers)
+{
+  constexpr size_t kStagger = 64; // 512 bytes: eight buffers per page before offsets repeat
+  const size_t stride = static_cast<size_t>(kMaxBlockFrames) + kStagger;
+  const size_t n = count > 0 ? static_cast<size_t>(count) : 0;
+  storage->assign(n * stride, 0.0);
+  buffers->clear();
+  for (size_t i = 0; i < n; ++i)
+    buffers->push_back(storage->data() + i * stride);
+}

@@ -34,6 +34,11 @@ public:
 
   // Longest block ProcessBlock is handed; adapters split longer ones.
   static constexpr int kMaxBlockFrames = 1024;
+  // count float64 buffers of kMaxBlockFrames in one storage, each starting
+  // at another offset within a 4 KiB page: a copy from one buffer to another
+  // would otherwise stall on every store (4K aliasing). Called by the host
+  // adapters when they are built.
+  static void MakeBlockBuffers(int count, std::vector<double>* storage, std::vector<double*>* buffers);
 
   IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName, const char* productName,
             const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency, bool plugDoesMidi,

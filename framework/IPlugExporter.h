@@ -129,6 +129,6 @@ private:
   // an output buffer may be an input buffer), and the float64 buffers of
   // ProcessBlock; sized once.
   std::vector<std::vector<float>> mInFloat;
-  std::vector<std::vector<double>> mInBufs, mOutBufs;
+  std::vector<double> mBlockStorage;
   std::vector<double*> mInPtrs, mOutPtrs;
 };

@@ -1,6 +1,7 @@
 #include "graph/GraphControl10.h"
 
 #include "framework/IPlugBase.h"
+#include "framework/IResources.h"
 #include "graph/GLContext3.h"
 #include "graph/GraphAxesLayer.h"
 #include "graph/GraphAxis.h"
@@ -10,7 +11,7 @@
 #include "graph/GraphCustomControl.h"
 #include "graph/GraphCustomDrawer.h"
 #include "graph/GraphLegendLayer.h"
-#include "graph/GraphRendererFlags.h"
+#include "graph/GraphRendererPool.h"
 #include "graph/LICE_GL_SysBitmap.h"
 #include "graph/NanoVGExt.h"
 #include "graph/SpectrogramDisplay.h"
@@ -22,12 +23,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace
-{
-constexpr int kRendererFlags = kGraphRendererFlags;
-} // namespace
-
-GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect, int paramIdx, int numCurves,
+GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* /*graphics*/, IRECT rect, int paramIdx, int numCurves,
                                int numCurveValues, const char* fontPath)
   : IControl(plug, rect, paramIdx, IChannelBlend(IChannelBlend::kBlendNone, 1.0f)), mNumCurveValues(numCurveValues),
     mNumCurves(numCurves > 0 ? numCurves : 0), mAutoAdjustSmoother(10, 1.0, 0.9)
@@ -38,18 +34,33 @@ GraphControl10::GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect,
   mDirty = true;
   mGraphDirty = true;
   mFontPath.Set(fontPath);
+  // Taken now, not at the first frame: the first graph of a process sets up
+  // the GL driver, which the editor's opening should not wait for.
+  mPool = GraphRendererPool::Get(mFontPath.Get());
+}
 
-  mGLContext = new GLContext3("QX-Crest", graphics);
-  if (mGLContext->Bind())
+bool GraphControl10::EnsureRenderer()
+{
+  if (mRendererTried)
+    return mVg != nullptr;
+  mRendererTried = true;
+  if (mPool->Context().Bind())
   {
-    mVg = nvgCreateGL2Ext(kRendererFlags);
+    mVg = mPool->TakeRenderer(mFontPath.Get());
     if (mVg != nullptr)
     {
-      mFontLoaded = nvgCreateFont(mVg, "font", mFontPath.Get()) >= 0;
+      // One copy of the font's bytes serves every graph of the process (a
+      // renderer from the pool may have the font already).
+      mFontData = mFontPath.GetLength() > 0 ? IResources::SharedFile(mFontPath.Get()) : nullptr;
+      mFontLoaded = nvgFindFont(mVg, "font") >= 0;
+      if (!mFontLoaded && mFontData && !mFontData->empty())
+        mFontLoaded = nvgCreateFontMem(mVg, "font", const_cast<unsigned char*>(mFontData->data()),
+                                       static_cast<int>(mFontData->size()), 0) >= 0;
       mCurvesLayer = std::make_unique<GraphCurvesLayer>(mVg);
     }
-    mGLContext->Unbind();
+    mPool->Context().Unbind();
   }
+  return mVg != nullptr;
 }
 
 GraphControl10::~GraphControl10()
@@ -61,7 +72,7 @@ GraphControl10::~GraphControl10()
   delete mVAxis;
   mHAxis = mVAxis = nullptr;
 
-  const bool bound = mGLContext != nullptr && mGLContext->Bind();
+  const bool bound = mPool->Context().Bind();
   delete mSpectrogramDisplay;
   mSpectrogramDisplay = nullptr;
   if (bound && mBackgroundImage != 0 && mVg != nullptr)
@@ -74,9 +85,8 @@ GraphControl10::~GraphControl10()
   delete mGLBitmap;
   mGLBitmap = nullptr;
   if (bound)
-    mGLContext->Unbind();
-  delete mGLContext;
-  mGLContext = nullptr;
+    mPool->Context().Unbind();
+  mPool.reset();
 }
 
 // --- Owner operations ---
@@ -152,10 +162,10 @@ void GraphControl10::SetSpectrogramDisplay(SpectrogramDisplay* display)
 {
   if (display != mSpectrogramDisplay)
   {
-    const bool bound = mGLContext != nullptr && mGLContext->Bind();
+    const bool bound = mPool->Context().Bind();
     delete mSpectrogramDisplay;
     if (bound)
-      mGLContext->Unbind();
+      mPool->Context().Unbind();
   }
   mSpectrogramDisplay = display;
   mGraphDirty = true;
@@ -165,10 +175,10 @@ void GraphControl10::SetBackgroundBitmap(LICE_IBitmap* bitmap)
 {
   if (bitmap == mBackgroundBitmap)
     return;
-  if (mBackgroundImage != 0 && mVg != nullptr && mGLContext->Bind())
+  if (mBackgroundImage != 0 && mVg != nullptr && mPool->Context().Bind())
   {
     nvgDeleteImage(mVg, mBackgroundImage);
-    mGLContext->Unbind();
+    mPool->Context().Unbind();
   }
   mBackgroundImage = 0;
   mBackgroundBitmap = bitmap;
@@ -189,13 +199,9 @@ void GraphControl10::SetXScale(bool logScale, double xMin, double xMax)
   mGraphDirty = true;
 }
 
-bool GraphControl10::BindContext() { return mGLContext != nullptr && mGLContext->Bind(); }
+bool GraphControl10::BindContext() { return EnsureRenderer() && mPool->Context().Bind(); }
 
-void GraphControl10::UnbindContext()
-{
-  if (mGLContext != nullptr)
-    mGLContext->Unbind();
-}
+void GraphControl10::UnbindContext() { mPool->Context().Unbind(); }
 
 void GraphControl10::DeleteGLBitmap()
 {
@@ -215,7 +221,7 @@ bool GraphControl10::Draw(IGraphics*) { return true; }
 
 LICE_IBitmap* GraphControl10::GetGLBitmap()
 {
-  if (mVg == nullptr)
+  if (!EnsureRenderer())
     return nullptr;
   // Taken before the frame copies its data: a request arriving meanwhile
   // brings the next frame.

@@ -1,9 +1,11 @@
 // The editor control that shows everything the vector renderer draws. It
-// owns a GL context, a NanoVG context on it and an off-screen framebuffer
-// bitmap; when marked dirty it renders one frame into that bitmap, which the
-// framework then puts over the control's rectangle. Other parts draw into
-// the frame through GraphCustomDrawer and receive its input events through
-// GraphCustomControl. It may also own curves, axes and a spectrogram layer.
+// renders with the GL context its process shares (GraphRendererPool) and
+// owns a NanoVG context on it and an off-screen framebuffer bitmap, both
+// made when it first renders; when marked dirty it renders one frame into
+// that bitmap, which the framework then puts over the control's rectangle.
+// Other parts draw into the frame through GraphCustomDrawer and receive its
+// input events through GraphCustomControl. It may also own curves, axes and
+// a spectrogram layer.
 #pragma once
 
 #include "framework/IControl.h"
@@ -20,7 +22,7 @@ class IGraphics;
 class IPlugBase;
 class LICE_IBitmap;
 class LICE_GL_SysBitmap;
-class GLContext3;
+class GraphRendererPool;
 class GraphCurve4;
 class GraphCustomControl;
 class GraphCustomDrawer;
@@ -31,6 +33,7 @@ struct NVGcontext;
 class GraphControl10 : public IControl
 {
 public:
+  // graphics is not used: the shared GL context has a window of its own.
   GraphControl10(IPlugBase* plug, IGraphics* graphics, IRECT rect, int paramIdx, int numCurves, int numCurveValues,
                  const char* fontPath);
   ~GraphControl10() override;
@@ -104,7 +107,9 @@ public:
   // --- For tests, benchmarks and drawers ---
   // Frames rendered since construction.
   int GetNumRenderedFrames() const { return mNumRenderedFrames; }
-  bool HasRenderer() const { return mVg != nullptr; }
+  // Whether frames can be rendered; makes the renderer on first use (so
+  // does every call that renders or binds).
+  bool HasRenderer() { return EnsureRenderer(); }
   // The renderer, or null; only valid with the GL context bound.
   NVGcontext* GetRenderer() { return mVg; }
   // Makes the GL context current (false without one) / flushes and releases it.
@@ -118,6 +123,9 @@ public:
                        double y, double size);
 
 private:
+  // The renderer and its font, made by the first call that needs them and
+  // tried once: an instance whose editor never draws has none.
+  bool EnsureRenderer();
   // Builds the frame's drawing commands (the drawers have copied their data
   // first); false when there is no render target.
   bool RenderFrame();
@@ -159,7 +167,10 @@ private:
   int mBackgroundImage = 0;
   std::unique_ptr<GraphCurvesLayer> mCurvesLayer;
   bool mFontLoaded = false;
+  bool mRendererTried = false;
+  // The font's bytes, shared by the process; the renderer reads them.
+  std::shared_ptr<const std::vector<unsigned char>> mFontData;
   LICE_GL_SysBitmap* mGLBitmap = nullptr;
-  GLContext3* mGLContext = nullptr;
+  std::shared_ptr<GraphRendererPool> mPool;
   int mNumRenderedFrames = 0;
 };

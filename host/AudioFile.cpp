@@ -17,8 +17,27 @@ std::unique_ptr<AudioFile> AudioFile::openForReading(const std::string& path)
     sf_close(file);
     throw HostError("cannot read " + path + ": no channels or no sample rate");
   }
-  return std::unique_ptr<AudioFile>(
+  std::unique_ptr<AudioFile> opened(
     new AudioFile(file, path, info.channels, info.samplerate, info.frames, info.seekable != 0));
+  switch (info.format & SF_FORMAT_SUBMASK)
+  {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+      opened->mPcmBits = 8;
+      break;
+    case SF_FORMAT_PCM_16:
+      opened->mPcmBits = 16;
+      break;
+    case SF_FORMAT_PCM_24:
+      opened->mPcmBits = 24;
+      break;
+    case SF_FORMAT_PCM_32:
+      opened->mPcmBits = 32;
+      break;
+    default:
+      break;
+  }
+  return opened;
 }
 
 std::unique_ptr<AudioFile> AudioFile::createFloatWav(const std::string& path, double sampleRate, int channels)

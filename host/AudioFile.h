@@ -23,6 +23,7 @@ public:
   double sampleRate() const override { return mSampleRate; }
   int64_t frames() const override { return mFrames; }
   std::string label() const override { return mPath; }
+  int pcmBits() const override { return mPcmBits; }
 
   int64_t read(float* interleaved, int64_t maxFrames) override;
   bool rewind() override;
@@ -40,4 +41,5 @@ private:
   double mSampleRate;
   int64_t mFrames;
   bool mSeekable;
+  int mPcmBits = 0;
 };

@@ -13,6 +13,9 @@ public:
   virtual double sampleRate() const = 0;
   virtual int64_t frames() const = 0;
   virtual std::string label() const = 0;
+  // The width of the source's integer samples (8, 16, 24, 32), or 0 when
+  // they are floats or made up.
+  virtual int pcmBits() const { return 0; }
 
   // Reads up to maxFrames frames; fewer (0 at the end) when the source runs out.
   virtual int64_t read(float* interleaved, int64_t maxFrames) = 0;

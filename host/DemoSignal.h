@@ -2,8 +2,9 @@
 
 #include "AudioSource.h"
 
-// A few seconds of music-like stereo sound: a chord progression, a slow sine
-// sweep and a drum pattern of kicks and noise hats. Every frame is a pure
+// A few seconds of music-like stereo sound near full scale: a chord
+// progression with an arpeggiated lead and a bass, a slow sine sweep and a
+// drum pattern of kicks and noise hats. Every frame is a pure
 // function of its index, so the signal is the same however it is read.
 class DemoSignal : public AudioSource
 {

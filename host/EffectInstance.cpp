@@ -140,8 +140,18 @@ void EffectInstance::restoreChunk(const std::vector<uint8_t>& data)
 
 void EffectInstance::render(const float* const* inputs, float* const* outputs, int frames)
 {
-  check(mFactory.render(mEffect, inputs, outputs, frames), "rendering a block");
-  mPosition += frames;
+  // The message is built only on failure: it would allocate on every block.
+  const AcfResult r = renderBlock(inputs, outputs, frames);
+  if (r != ACF_SUCCESS)
+    check(r, "rendering a block");
+}
+
+AcfResult EffectInstance::renderBlock(const float* const* inputs, float* const* outputs, int frames) noexcept
+{
+  const AcfResult r = mFactory.render(mEffect, inputs, outputs, frames);
+  if (r == ACF_SUCCESS)
+    mPosition += frames;
+  return r;
 }
 
 void EffectInstance::editorSize(int& width, int& height)
@@ -175,11 +185,28 @@ void EffectInstance::snapshot(bool graphOnly, uint8_t* rgba, int width, int heig
               "taking a snapshot of the editor");
 }
 
-void EffectInstance::beginEdit(void*, const char*) {}
+namespace
+{
+thread_local bool tOnAudioThread = false;
+}
 
-void EffectInstance::setValue(void* user, const char*, double) { ++static_cast<EffectInstance*>(user)->mEdits; }
+void EffectInstance::markAudioThread() { tOnAudioThread = true; }
 
-void EffectInstance::endEdit(void*, const char*) {}
+void EffectInstance::countCallback(void* user)
+{
+  if (tOnAudioThread)
+    ++static_cast<EffectInstance*>(user)->mAudioThreadCallbacks;
+}
+
+void EffectInstance::beginEdit(void* user, const char*) { countCallback(user); }
+
+void EffectInstance::setValue(void* user, const char*, double)
+{
+  ++static_cast<EffectInstance*>(user)->mEdits;
+  countCallback(user);
+}
+
+void EffectInstance::endEdit(void* user, const char*) { countCallback(user); }
 
 int32_t EffectInstance::getTimeInfo(void* user, AcfTimeInfo* info)
 {
@@ -200,6 +227,7 @@ int32_t EffectInstance::getTimeInfo(void* user, AcfTimeInfo* info)
 
 void EffectInstance::viewResized(void* user, int32_t width, int32_t height)
 {
+  countCallback(user);
   const auto* self = static_cast<EffectInstance*>(user);
   if (self->mResized)
     self->mResized(width, height);

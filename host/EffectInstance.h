@@ -40,6 +40,9 @@ public:
   void setTransportPlaying(bool playing) { mPlaying = playing; }
   // One block of at most ACF_MAX_BLOCK_FRAMES frames; advances the transport.
   void render(const float* const* inputs, float* const* outputs, int frames);
+  // The same for a real-time thread: no allocation, no exception; the
+  // effect's result comes back instead.
+  AcfResult renderBlock(const float* const* inputs, float* const* outputs, int frames) noexcept;
   int64_t position() const { return mPosition; }
 
   void editorSize(int& width, int& height);
@@ -54,6 +57,10 @@ public:
 
   // Number of value notifications the effect sent (from any thread).
   int hostEdits() const { return mEdits; }
+  // Marks the calling thread as the audio thread, for the count below.
+  static void markAudioThread();
+  // Edit and resize notifications the effect made from the audio thread.
+  int audioThreadCallbacks() const { return mAudioThreadCallbacks; }
 
 private:
   static void beginEdit(void* user, const char* id);
@@ -61,6 +68,7 @@ private:
   static void endEdit(void* user, const char* id);
   static int32_t getTimeInfo(void* user, AcfTimeInfo* info);
   static void viewResized(void* user, int32_t width, int32_t height);
+  static void countCallback(void* user);
 
   uint32_t stateChunkId();
 
@@ -74,5 +82,6 @@ private:
   std::atomic<bool> mPlaying{false};
   std::atomic<int64_t> mPosition{0};
   std::atomic<int> mEdits{0};
+  std::atomic<int> mAudioThreadCallbacks{0};
   std::function<void(int, int)> mResized;
 };

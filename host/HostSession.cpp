@@ -4,8 +4,10 @@
 #include "DemoSignal.h"
 #include "HostError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -13,12 +15,14 @@
 
 HostSession::HostSession(const SessionOptions& options)
 {
-  if (options.input.empty())
+  // An external rate: the audio arrives through the caller's own callbacks.
+  const bool external = options.externalRate > 0.0;
+  if (!external && options.input.empty())
     mSource = std::make_unique<DemoSignal>();
-  else
+  else if (!external)
     mSource = AudioFile::openForReading(options.input);
 
-  const int fileChannels = mSource->channels();
+  const int fileChannels = external ? options.channels : mSource->channels();
   if (fileChannels > 2)
     throw HostError(mSource->label() + " has " + std::to_string(fileChannels) +
                     " channels; only mono and stereo can be processed");
@@ -29,7 +33,7 @@ HostSession::HostSession(const SessionOptions& options)
   if (component < 0)
     throw HostError("the bundle has no component for " + std::to_string(channels) + " channels");
   mEffect = std::make_unique<EffectInstance>(mBundle->factory(), component, mBundle->components()[component]);
-  mEffect->initialize(mSource->sampleRate());
+  mEffect->initialize(external ? options.externalRate : mSource->sampleRate());
   mParameters = mEffect->parameters();
 
   if (!options.loadState.empty())
@@ -48,6 +52,8 @@ HostSession::HostSession(const SessionOptions& options)
 
 std::string HostSession::inputLabel() const
 {
+  if (!mSource)
+    return "external input";
   const int in = mSource->channels();
   std::string s = mSource->label() + " (" + std::to_string(in) + (in == 1 ? " channel, " : " channels, ") +
                   std::to_string(static_cast<int>(std::lround(mSource->sampleRate()))) + " Hz)";
@@ -79,7 +85,52 @@ void HostSession::applySetting(const std::string& assignment)
   const double n = std::strtod(value.c_str(), &end);
   if (*end != '\0')
     throw HostError("--set " + assignment + ": \"" + value + "\" is not a number", 2);
-  mEffect->setNormalized(findId(assignment.substr(0, eq)), n);
+  const std::string id = findId(assignment.substr(0, eq));
+  mEffect->setNormalized(id, n);
+  // The effect takes some parameters only from its own editor or a saved
+  // state; an update it dropped leaves the value where it was.
+  double wanted = std::clamp(n, 0.0, 1.0);
+  for (const AcfParameterInfo& p : mParameters)
+  {
+    // Integer and boolean parameters take the nearest step.
+    const double steps = p.maxValue - p.minValue;
+    if (id == p.id && p.kind != ACF_PARAMETER_CONTINUOUS && steps >= 1.0)
+      wanted = std::round(wanted * steps) / steps;
+  }
+  const double now = mEffect->normalizedValue(id);
+  if (std::fabs(now - wanted) > 1e-6)
+  {
+    const std::string name = assignment.substr(0, eq);
+    const bool camera = name == "Angle0" || name == "Angle1" || name == "CamFov" || name == "5" || name == "6" ||
+                        name == "7";
+    std::fprintf(stderr, "crest-host: warning: the effect ignores host updates of %s (--set %s); it stays at %s%s\n",
+                 name.c_str(), assignment.c_str(), mEffect->display(id).c_str(),
+                 camera ? " (--camera A0,A1,FOV sets the camera)" : "");
+  }
+}
+
+int HostSession::indexOf(const std::string& name) const
+{
+  for (std::size_t i = 1; i < mParameters.size(); ++i)
+    if (PluginBundle::text(mParameters[i].name, sizeof mParameters[i].name) == name)
+      return static_cast<int>(i);
+  throw HostError("the effect has no parameter " + name);
+}
+
+void HostSession::setCamera(double angle0, double angle1, double fov)
+{
+  const int index[3] = {indexOf("Angle0"), indexOf("Angle1"), indexOf("CamFov")};
+  const double value[3] = {angle0, angle1, fov};
+  // The state holds one float64 per plug-in parameter, host index - 1.
+  std::vector<uint8_t> state = mEffect->saveChunk();
+  for (int k = 0; k < 3; ++k)
+  {
+    const std::size_t offset = static_cast<std::size_t>(index[k] - 1) * sizeof(double);
+    if (offset + sizeof(double) > state.size())
+      throw HostError("the state chunk has no room for the camera");
+    std::memcpy(state.data() + offset, &value[k], sizeof(double));
+  }
+  mEffect->restoreChunk(state);
 }
 
 void HostSession::selectEditorSize(const std::string& size)

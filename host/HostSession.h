@@ -18,6 +18,9 @@ struct SessionOptions
   std::vector<std::string> settings; // "ID=NORMALISED", applied in order
   bool bypass = false;
   std::string editorSize; // "", "small", "medium" or "big"
+  // Above 0: the audio comes from elsewhere (a JACK graph) at this rate, so
+  // no source is opened and `channels` must be given.
+  double externalRate = 0.0;
 };
 
 // The bundle, the audio source and one effect brought up in the host's
@@ -29,9 +32,16 @@ public:
 
   PluginBundle& bundle() { return *mBundle; }
   EffectInstance& effect() { return *mEffect; }
+  // Not for sessions with an external rate, which have no source.
   AudioSource& source() { return *mSource; }
   // What reached the effect, e.g. "in.wav (2 channels, 48000 Hz) as mono".
   std::string inputLabel() const;
+
+  // Turns the view's camera (degrees: Angle0 -90..90, Angle1 15..90, CamFov
+  // 15..45). The effect ignores host updates of these parameters, as it
+  // does for its editor's size; a restored state sets them as a saved
+  // session would, and the plug-in hands them to its own view.
+  void setCamera(double angle0, double angle1, double fov);
 
   static std::vector<uint8_t> readFile(const std::string& path);
   static void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
@@ -40,6 +50,8 @@ private:
   void applySetting(const std::string& assignment);
   void selectEditorSize(const std::string& size);
   std::string findId(const std::string& idOrName);
+  // The host index of the parameter with this name; throws when there is none.
+  int indexOf(const std::string& name) const;
 
   std::unique_ptr<PluginBundle> mBundle;
   std::unique_ptr<AudioSource> mSource;

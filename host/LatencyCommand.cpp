@@ -1,27 +1,34 @@
 #include "LatencyCommand.h"
 
 #include "BlockReader.h"
+#include "CameraDrag.h"
 #include "ChannelBlocks.h"
 #include "EditorWindow.h"
 #include "HostError.h"
+#include "PacedAudioThread.h"
+#include "RenderMeter.h"
 #include "ShowCommand.h"
+#include "StateChurn.h"
 
-#include <pthread.h>
-#include <sched.h>
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <exception>
+#include <optional>
 #include <thread>
 #include <vector>
 
 namespace
 {
 using Clock = std::chrono::steady_clock;
+
+constexpr int kChurnMs = 100;
+// The graph's share of the editor's height, from its top (408 of 555 rows at
+// every size); the drags stay in its middle.
+constexpr double kGraphHeightShare = 408.0 / 555.0;
 
 double threadCpuSeconds()
 {
@@ -42,115 +49,158 @@ double msSince(Clock::time_point t0, Clock::time_point t1)
   return std::chrono::duration<double, std::milli>(t1 - t0).count();
 }
 
-double percentile(std::vector<double> sorted, double p)
+// The host id of the parameter of this name; throws when there is none.
+std::string idOf(const std::vector<AcfParameterInfo>& parameters, const char* name)
 {
-  if (sorted.empty())
-    return 0.0;
-  const size_t i = std::min(sorted.size() - 1, static_cast<size_t>(p * static_cast<double>(sorted.size())));
-  return sorted[i];
+  for (const AcfParameterInfo& p : parameters)
+    if (PluginBundle::text(p.name, sizeof p.name) == name)
+      return p.id;
+  throw HostError(std::string("the effect has no parameter ") + name);
 }
 
-// Renders blocks paced by the clock and records each call's duration; the
-// durations vector is sized up front so the loop does not allocate.
-void audioLoop(EffectInstance& effect, AudioSource& source, int block, int64_t totalFrames, bool realtime,
-               std::vector<double>& durations, std::atomic<bool>& running, std::exception_ptr& failure)
+// Where the parameter of this host id sits in the state chunk: one float64
+// per plug-in parameter, in host order after the bypass.
+std::size_t stateOffset(const std::string& id) { return (std::stoul(id) - 1) * sizeof(double); }
+
+// Watches Angle0 across the drags: each drag should turn it.
+struct CameraCheck
 {
-  try
+  std::string id;
+  double atPress = 0.0;
+  double lowest = 1.0, highest = 0.0;
+  int turned = 0;
+
+  void start(EffectInstance& effect)
   {
-    // As a real host's audio thread runs; needs the privilege, else stays as it is.
-    if (realtime)
-    {
-      sched_param p{};
-      p.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
-      if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &p) != 0)
-        std::fprintf(stderr, "crest-host: no real-time priority for the audio thread\n");
-    }
-    const int channels = effect.channels();
-    ChannelBlocks blocks(channels, block);
-    BlockReader reader(source, channels, block, true);
-    const double rate = source.sampleRate();
-    const auto start = Clock::now();
-    int64_t frames = 0;
-    while (running && frames < totalFrames)
-    {
-      const int n = reader.read(blocks.fill(), block);
-      const auto t0 = Clock::now();
-      effect.render(blocks.inputs(), blocks.outputs(), n);
-      const auto t1 = Clock::now();
-      if (durations.size() < durations.capacity())
-        durations.push_back(msSince(t0, t1));
-      frames += n;
-      std::this_thread::sleep_until(
-        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(frames / rate)));
-    }
+    atPress = effect.normalizedValue(id);
+    lowest = highest = atPress;
   }
-  catch (...)
+  void afterDrag(EffectInstance& effect)
   {
-    failure = std::current_exception();
+    const double v = effect.normalizedValue(id);
+    turned += v != atPress ? 1 : 0;
+    lowest = std::min(lowest, v);
+    highest = std::max(highest, v);
+    atPress = v;
   }
-  running = false;
-}
+};
+
+double angle0Degrees(double normalized) { return -90.0 + 180.0 * normalized; }
 } // namespace
 
 int LatencyCommand::run(const LatencyOptions& options)
 {
   if (options.block < 1 || options.block > ACF_MAX_BLOCK_FRAMES)
     throw HostError("--block must be 1 to 1024", 2);
-  std::unique_ptr<EditorWindow> window = EditorWindow::connect();
-  if (!window)
-    throw HostError(ShowCommand::noDisplayMessage(), 2);
+  if (options.noEditor && options.drag)
+    throw HostError("--drag needs the editor (leave out --no-editor)", 2);
+  std::unique_ptr<EditorWindow> window;
+  if (!options.noEditor)
+  {
+    window = EditorWindow::connect();
+    if (!window)
+      throw HostError(ShowCommand::noDisplayMessage(), 2);
+  }
 
   HostSession session(options.session);
   EffectInstance& effect = session.effect();
-  int width = 0, height = 0;
-  effect.editorSize(width, height);
-  window->create(width, height, true, "QX Crest");
-  effect.openEditor(window->handle());
+  const std::vector<AcfParameterInfo> parameters = effect.parameters();
+  std::unique_ptr<CameraDrag> drag;
+  CameraCheck camera;
+  if (window)
+  {
+    int width = 0, height = 0;
+    effect.editorSize(width, height);
+    window->create(width, height, true, "QX Crest");
+    effect.openEditor(window->handle());
+    if (options.drag)
+    {
+      const unsigned long editor = CameraDrag::firstChild(window->handle());
+      if (editor != 0)
+        drag = CameraDrag::connect(editor, 0, 0, width, static_cast<int>(height * kGraphHeightShare));
+      if (!drag)
+        throw HostError("--drag found no editor window to send events to");
+      camera.id = idOf(parameters, "Angle0");
+      camera.start(effect);
+    }
+  }
 
-  const double rate = session.source().sampleRate();
-  const auto totalFrames = static_cast<int64_t>(options.seconds * rate);
-  std::vector<double> durations;
-  durations.reserve(static_cast<size_t>(totalFrames / options.block + 2));
+  AudioSource& source = session.source();
+  const double rate = source.sampleRate();
+  const auto blocks = static_cast<int64_t>(options.seconds * rate / options.block);
+  RenderMeter meter(static_cast<std::size_t>(blocks) + 1, 1000.0 * options.block / rate);
+  const int channels = effect.channels();
+  ChannelBlocks buffers(channels, options.block);
+  BlockReader reader(source, channels, options.block, true);
+
+  std::optional<StateChurn> churn;
+  if (options.stateChurn)
+  {
+    std::vector<std::pair<std::size_t, std::size_t>> cameraBytes;
+    for (const char* name : {"Angle0", "Angle1", "CamFov"})
+      cameraBytes.emplace_back(stateOffset(idOf(parameters, name)), sizeof(double));
+    churn.emplace(effect, kChurnMs, stateOffset(idOf(parameters, "Speed")), std::move(cameraBytes));
+  }
+
   std::vector<double> idles;
-  idles.reserve(static_cast<size_t>(options.seconds * 1000.0 / options.idleMs + 2));
-
-  std::atomic<bool> running{true};
-  std::exception_ptr failure;
+  idles.reserve(static_cast<std::size_t>(options.seconds * 1000.0 / options.idleMs + 2));
   const double cpu0 = threadCpuSeconds(), proc0 = processCpuSeconds();
   const auto wall0 = Clock::now();
-  std::thread audio(audioLoop, std::ref(effect), std::ref(session.source()), options.block, totalFrames,
-                    options.realtime, std::ref(durations), std::ref(running), std::ref(failure));
+  bool marked = false;
+  PacedAudioThread audio(options.block / rate, blocks, options.realtime, [&] {
+    if (!marked)
+      EffectInstance::markAudioThread();
+    marked = true;
+    const int n = reader.read(buffers.fill(), options.block);
+    meter.measure([&] { effect.render(buffers.inputs(), buffers.outputs(), n); });
+  });
+
   auto nextIdle = Clock::now();
-  while (running)
+  while (audio.running())
   {
-    window->processEvents(0);
-    const auto t0 = Clock::now();
-    effect.idleEditor();
-    window->flush();
-    idles.push_back(msSince(t0, Clock::now()));
+    bool released = false;
+    if (window)
+    {
+      window->processEvents(0);
+      if (drag)
+        released = drag->step();
+      const auto t0 = Clock::now();
+      effect.idleEditor();
+      window->flush();
+      idles.push_back(msSince(t0, Clock::now()));
+      if (released)
+        camera.afterDrag(effect);
+    }
     nextIdle += std::chrono::milliseconds(options.idleMs);
     if (nextIdle < Clock::now())
       nextIdle = Clock::now() + std::chrono::milliseconds(options.idleMs);
     std::this_thread::sleep_until(nextIdle);
   }
   audio.join();
+  const StateChurn::Counts churned = churn ? churn->stop() : StateChurn::Counts{};
   const double wall = msSince(wall0, Clock::now()) / 1000.0;
   const double uiCpu = threadCpuSeconds() - cpu0, procCpu = processCpuSeconds() - proc0;
   effect.closeEditor();
-  if (failure)
-    std::rethrow_exception(failure);
 
-  std::sort(durations.begin(), durations.end());
-  std::sort(idles.begin(), idles.end());
-  const double budget = 1000.0 * options.block / rate;
-  const auto late = std::count_if(durations.begin(), durations.end(), [budget](double d) { return d > budget; });
-  std::printf("render calls: %zu of %d frames (budget %.2f ms)\n", durations.size(), options.block, budget);
-  std::printf("render ms: p50 %.4f  p99 %.4f  p99.9 %.4f  max %.4f\n", percentile(durations, 0.5),
-              percentile(durations, 0.99), percentile(durations, 0.999), durations.empty() ? 0.0 : durations.back());
-  std::printf("late blocks: %ld\n", static_cast<long>(late));
-  std::printf("idle calls: %zu, ms p50 %.2f  max %.2f\n", idles.size(), percentile(idles, 0.5),
-              idles.empty() ? 0.0 : idles.back());
+  const RenderMeter::Summary s = meter.summary();
+  std::printf("%s, editor %s%s%s, audio thread %s\n", session.inputLabel().c_str(), window ? "open" : "closed",
+              options.stateChurn ? ", state churn" : "", drag ? ", camera drags" : "",
+              audio.realtimeGranted() ? "SCHED_FIFO" : "not real-time");
+  RenderMeter::print(stdout, "render", s, options.block, rate);
+  std::printf("host notifications from the audio thread: %d\n", effect.audioThreadCallbacks());
+  if (churn)
+    std::printf("state restores: %d, read-back differed: %d (camera only: %d)\n", churned.restores,
+                churned.mismatches, churned.volatileChanges);
+  if (drag)
+    std::printf("camera drags: %d, turned the camera: %d (Angle0 between %.1f and %.1f degrees)\n", drag->drags(),
+                camera.turned, angle0Degrees(camera.lowest), angle0Degrees(camera.highest));
+  if (window)
+  {
+    std::sort(idles.begin(), idles.end());
+    std::printf("idle calls: %zu, ms p50 %.2f  max %.2f\n", idles.size(),
+                idles.empty() ? 0.0 : idles[idles.size() / 2], idles.empty() ? 0.0 : idles.back());
+  }
   std::printf("cpu: editor thread %.1f %%  process %.1f %% of one core\n", 100.0 * uiCpu / wall,
               100.0 * procCpu / wall);
-  return late == 0 ? 0 : 1;
+  return s.slept == 0 && churned.mismatches == 0 ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace
@@ -39,7 +40,13 @@ void ProgressBar::draw(int64_t done)
   for (int i = 0; i < kWidth; ++i)
     bar[i] = i < filled ? '#' : '.';
   bar[kWidth] = '\0';
-  std::fprintf(stderr, "\r[%s] %3d%%", bar, static_cast<int>(fraction * 100.0));
+  // The time left at the pace so far, once there is a pace to speak of.
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - mBegan).count();
+  const long left = fraction > 0.01 ? std::lround(elapsed * (1.0 - fraction) / fraction) : -1;
+  char rest[32] = "";
+  if (left >= 0)
+    std::snprintf(rest, sizeof rest, "  %ld:%02ld left", left / 60, left % 60);
+  std::fprintf(stderr, "\r[%s] %3d%%%-14s", bar, static_cast<int>(fraction * 100.0), rest);
   std::fflush(stderr);
   mDrawn = true;
 }
@@ -48,7 +55,7 @@ void ProgressBar::finish()
 {
   if (!mDrawn)
     return;
-  std::fprintf(stderr, "\r%*s\r", kWidth + 8, "");
+  std::fprintf(stderr, "\r%*s\r", kWidth + 22, "");
   std::fflush(stderr);
   mDrawn = false;
 }

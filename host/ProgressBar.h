@@ -3,7 +3,8 @@
 #include <chrono>
 #include <cstdint>
 
-// A one-line progress bar redrawn on stderr, at most ten times a second.
+// A one-line progress bar with the time left, redrawn on stderr at most ten
+// times a second.
 class ProgressBar
 {
 public:
@@ -24,4 +25,5 @@ private:
   bool mEnabled;
   bool mDrawn = false;
   std::chrono::steady_clock::time_point mLastDraw;
+  std::chrono::steady_clock::time_point mBegan = std::chrono::steady_clock::now();
 };

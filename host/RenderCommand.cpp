@@ -16,9 +16,22 @@ namespace
 {
 constexpr int kBlock = 512;
 
-void parseSize(const std::string& text, int& width, int& height)
+std::string absolute(const std::string& path)
 {
-  const std::string bad = "--size takes WIDTHxHEIGHT of at least 4x4 (got \"" + text + "\")";
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real)
+    return path;
+  std::string s = real;
+  std::free(real);
+  return s;
+}
+}
+
+void RenderCommand::parseSize(const std::string& text, int maxSide, int& width, int& height)
+{
+  const std::string range = maxSide > 0 ? "from 4x4 to " + std::to_string(maxSide) + "x" + std::to_string(maxSide)
+                                        : "of at least 4x4";
+  const std::string bad = "--size takes WIDTHxHEIGHT " + range + " (got \"" + text + "\")";
   const std::size_t x = text.find_first_of("xX");
   if (x == std::string::npos)
     throw HostError(bad, 2);
@@ -29,6 +42,8 @@ void parseSize(const std::string& text, int& width, int& height)
   const long h = std::strtol(text.c_str() + x + 1, &end, 10);
   if (*end != '\0' || x + 1 == text.size())
     throw HostError(bad, 2);
+  if (maxSide > 0 && (w > maxSide || h > maxSide))
+    throw HostError(bad, 2);
   // The graph takes only multiples of 4.
   width = static_cast<int>(std::min<long>(w, 16384) / 4 * 4);
   height = static_cast<int>(std::min<long>(h, 16384) / 4 * 4);
@@ -36,15 +51,25 @@ void parseSize(const std::string& text, int& width, int& height)
     throw HostError(bad, 2);
 }
 
-std::string absolute(const std::string& path)
+void RenderCommand::parseCamera(const std::string& text, double& angle0, double& angle1, double& fov)
 {
-  char* real = realpath(path.c_str(), nullptr);
-  if (!real)
-    return path;
-  std::string s = real;
-  std::free(real);
-  return s;
-}
+  const std::string bad = "--camera takes ANGLE0,ANGLE1,FOV in degrees, within -90..90, 15..90 and 15..45 (got \"" +
+                          text + "\")";
+  double v[3] = {0.0, 0.0, 0.0};
+  const char* p = text.c_str();
+  for (int k = 0; k < 3; ++k)
+  {
+    char* end = nullptr;
+    v[k] = std::strtod(p, &end);
+    if (end == p || !std::isfinite(v[k]) || *end != (k < 2 ? ',' : '\0'))
+      throw HostError(bad, 2);
+    p = end + 1;
+  }
+  if (v[0] < -90.0 || v[0] > 90.0 || v[1] < 15.0 || v[1] > 90.0 || v[2] < 15.0 || v[2] > 45.0)
+    throw HostError(bad, 2);
+  angle0 = v[0];
+  angle1 = v[1];
+  fov = v[2];
 }
 
 const char* RenderCommand::noDisplayMessage()
@@ -59,7 +84,10 @@ int RenderCommand::run(const RenderOptions& options)
   int graphWidth = 0;
   int graphHeight = 0;
   if (!options.size.empty())
-    parseSize(options.size, graphWidth, graphHeight);
+    parseSize(options.size, 0, graphWidth, graphHeight);
+  double camera[3] = {0.0, 0.0, 0.0};
+  if (!options.camera.empty())
+    parseCamera(options.camera, camera[0], camera[1], camera[2]);
 
   std::unique_ptr<EditorWindow> window = EditorWindow::connect();
   if (!window)
@@ -73,6 +101,8 @@ int RenderCommand::run(const RenderOptions& options)
   effect.editorSize(width, height);
   window->create(width, height, false, "QX Crest");
   effect.openEditor(window->handle());
+  if (!options.camera.empty())
+    session.setCamera(camera[0], camera[1], camera[2]);
 
   const int channels = effect.channels();
   ChannelBlocks blocks(channels, kBlock);

@@ -2,6 +2,7 @@
 
 #include "BlockReader.h"
 #include "ChannelBlocks.h"
+#include "EditorLoop.h"
 #include "EditorWindow.h"
 #include "HostError.h"
 
@@ -16,7 +17,6 @@
 namespace
 {
 constexpr int kBlock = 512;
-constexpr auto kIdlePeriod = std::chrono::milliseconds(40); // 25 times a second
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
@@ -61,17 +61,13 @@ int ShowCommand::run(const SessionOptions& options)
   if (!window)
     throw HostError(noDisplayMessage(), 2);
 
-  // The effect may report a new size from inside any call; Xlib is only
-  // touched on this thread, so the size waits here until the loop applies it.
-  // Declared before the session, which may still call back while it closes.
-  std::atomic<int64_t> pendingSize{-1};
+  EditorLoop loop; // before the session, which may still report a size while it closes
   HostSession session(options);
   EffectInstance& effect = session.effect();
   int width = 0;
   int height = 0;
   effect.editorSize(width, height);
-  effect.onViewResized(
-    [&pendingSize](int w, int h) { pendingSize = (static_cast<int64_t>(w) << 32) | static_cast<uint32_t>(h); });
+  loop.watch(effect);
 
   window->create(width, height, true, "QX Crest");
   effect.openEditor(window->handle());
@@ -87,27 +83,7 @@ int ShowCommand::run(const SessionOptions& options)
 
   try
   {
-    auto nextIdle = std::chrono::steady_clock::now();
-    while (running && !gInterrupted)
-    {
-      const auto now = std::chrono::steady_clock::now();
-      const int wait = static_cast<int>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(nextIdle - now).count());
-      if (!window->processEvents(std::max(0, wait)))
-        break;
-      const int64_t size = pendingSize.exchange(-1);
-      if (size >= 0)
-        window->resize(static_cast<int>(size >> 32), static_cast<int>(size & 0xFFFFFFFF));
-      if (std::chrono::steady_clock::now() >= nextIdle)
-      {
-        effect.idleEditor();
-        window->flush();
-        nextIdle += kIdlePeriod;
-        // After a stall, carry on from now rather than catching up.
-        if (nextIdle < std::chrono::steady_clock::now())
-          nextIdle = std::chrono::steady_clock::now() + kIdlePeriod;
-      }
-    }
+    loop.run(*window, effect, [&running] { return running && !gInterrupted; });
   }
   catch (...)
   {

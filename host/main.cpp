@@ -6,9 +6,11 @@
 #include "EditorWindow.h"
 #include "HostError.h"
 #include "LatencyCommand.h"
+#include "LiveCommand.h"
 #include "ProcessCommand.h"
 #include "RenderCommand.h"
 #include "ShowCommand.h"
+#include "VideoCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -79,6 +81,9 @@ struct Commands
   CLI::App* showCmd = nullptr;
   LatencyOptions latency;
   CLI::App* latencyCmd = nullptr;
+  LiveOptions live;
+  bool noEditor = false;
+  CLI::App* liveCmd = nullptr;
 };
 
 void addProcessCommand(CLI::App& app, Commands& c)
@@ -101,9 +106,18 @@ void addEditorCommands(CLI::App& app, Commands& c)
   CLI::App* renderCmd = c.renderCmd = app.add_subcommand("render", "write a picture of the editor after some audio");
   addSessionOptions(renderCmd, render.session);
   addEditorOption(renderCmd, render.session);
-  renderCmd->add_option("-o,--output", render.output, "PNG file to write")->required();
+  renderCmd->add_option("-o,--output", render.output, "PNG file to write");
   renderCmd->add_option("--at", render.at, "seconds of audio to feed first (default 2.0)");
-  renderCmd->add_option("--size", render.size, "WIDTHxHEIGHT: the graph alone at this size");
+  renderCmd->add_option("--size", render.size,
+                        "WIDTHxHEIGHT: the graph alone at this size (a video's default: 1280x720)");
+  renderCmd->add_option("--camera", render.camera, "A0,A1,FOV: the camera's angles and field of view in degrees");
+  renderCmd->add_option("--video", render.video, "write a video of the whole input instead (.mp4, .mkv, ...)");
+  renderCmd->add_option("--fps", render.fps, "video frames per second (default 30)");
+  renderCmd->add_option("--from", render.from, "video: start at this second of the input");
+  renderCmd->add_option("--to", render.to, "video: end at this second of the input");
+  renderCmd->add_option("--orbit", render.orbit, "video: swing the camera at this many degrees per second");
+  renderCmd->add_option("--gain", render.gain, "video: decibels added to the analysed copy (not to the sound)");
+  renderCmd->add_option("--codec", render.codec, "video: the video encoder's name (default: the container's)");
 
   c.showCmd = app.add_subcommand("show", "show the editor while the audio plays, looped");
   addSessionOptions(c.showCmd, c.show);
@@ -111,13 +125,38 @@ void addEditorCommands(CLI::App& app, Commands& c)
 
   LatencyOptions& latency = c.latency;
   CLI::App* latencyCmd = c.latencyCmd = app.add_subcommand(
-    "latency", "time the render calls while the editor is open and idled");
+    "latency", "count the render calls that slept while the editor is open and idled, and time them");
   addSessionOptions(latencyCmd, latency.session);
   addEditorOption(latencyCmd, latency.session);
   latencyCmd->add_option("--seconds", latency.seconds, "seconds of audio to play (default 10)");
   latencyCmd->add_option("--block", latency.block, "frames per render call, 1 to 1024 (default 256)");
   latencyCmd->add_option("--idle-ms", latency.idleMs, "milliseconds between editor idle calls (default 40)");
   latencyCmd->add_flag("--realtime", latency.realtime, "run the audio thread at a real-time priority (SCHED_FIFO)");
+  latencyCmd->add_flag("--no-editor", latency.noEditor, "leave the editor closed");
+  latencyCmd->add_flag("--state-churn", latency.stateChurn,
+                       "save, restore and read back the state every 100 ms on a second host thread");
+  latencyCmd->add_flag("--drag", latency.drag, "drag the camera on the editor's graph with X events");
+}
+
+void addLiveCommand(CLI::App& app, Commands& c)
+{
+  LiveOptions& live = c.live;
+  CLI::App* cmd = c.liveCmd = app.add_subcommand(
+    "live", "run as a JACK client: two inputs passed through to two outputs, the editor showing them");
+  cmd->add_option("-n,--name", live.name, "JACK client name")->capture_default_str();
+  cmd
+    ->add_option("--connect-in", live.connectIn,
+                 "connect this port to the inputs, repeatable: in turn to in_1 and in_2, a single one to both")
+    ->allow_extra_args(false);
+  cmd
+    ->add_option("--connect-out", live.connectOut,
+                 "connect the outputs to this port, repeatable: in turn from out_1 and out_2, a single one from both")
+    ->allow_extra_args(false);
+  cmd->add_option("--set", live.session.settings, "host value update ID=NORMALISED (id or name), repeatable")
+    ->allow_extra_args(false);
+  cmd->add_option("--load-state", live.session.loadState, "restore this chunk (raw data bytes) before the updates");
+  addEditorOption(cmd, live.session);
+  cmd->add_flag("--no-editor", c.noEditor, "run headless, without a window");
 }
 
 void addCommands(CLI::App& app, Commands& c)
@@ -132,6 +171,7 @@ void addCommands(CLI::App& app, Commands& c)
   c.describe->add_flag("--json", c.json, "as JSON");
   addProcessCommand(app, c);
   addEditorCommands(app, c);
+  addLiveCommand(app, c);
 }
 
 int runCommand(Commands& c)
@@ -148,6 +188,13 @@ int runCommand(Commands& c)
   if (c.renderCmd->parsed())
   {
     c.render.session.bundle = bundle;
+    if (!c.render.video.empty())
+      return VideoCommand::run(c.render);
+    for (const char* name : {"--fps", "--from", "--to", "--orbit", "--gain", "--codec"})
+      if (c.renderCmd->count(name) > 0)
+        throw HostError(std::string(name) + " belongs to --video", 2);
+    if (c.render.output.empty())
+      throw HostError("render needs -o/--output PICTURE.png or --video FILE", 2);
     return RenderCommand::run(c.render);
   }
   if (c.showCmd->parsed())
@@ -160,6 +207,12 @@ int runCommand(Commands& c)
     c.latency.session.bundle = bundle;
     c.latency.session.channels = 2;
     return LatencyCommand::run(c.latency);
+  }
+  if (c.liveCmd->parsed())
+  {
+    c.live.session.bundle = bundle;
+    c.live.editor = !c.noEditor;
+    return LiveCommand::run(c.live);
   }
   if (displayOpens())
   {

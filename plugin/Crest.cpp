@@ -20,13 +20,24 @@ constexpr int kBufferSize = 2048;
 constexpr int kOverlapping = 4;
 constexpr int kOversampling = 1;
 
+// The same test on samples not yet cleaned: a non-finite one counts as the 0
+// it would be cleaned to.
+bool IsSilentAsCleaned(const double* samples, int n)
+{
+  for (int i = 0; i < n; ++i)
+    if (std::isfinite(samples[i]) && std::fabs(samples[i]) > BufferOps::kSilenceThreshold)
+      return false;
+  return true;
+}
+
 // The analysis copy only: NaN and infinities would spread through the FFT
 // into every height of the landscape, so they count as silence.
-void ZeroNonFinite(WDL_TypedBuf<double>& buf)
+void CopyFinite(const double* samples, int n, WDL_TypedBuf<double>& copy)
 {
-  for (double& v : buf)
-    if (!std::isfinite(v))
-      v = 0.0;
+  copy.Resize(n);
+  double* d = copy.Get();
+  for (int i = 0; i < n; ++i)
+    d[i] = std::isfinite(samples[i]) ? samples[i] : 0.0;
 }
 } // namespace
 
@@ -82,12 +93,9 @@ Crest::Crest()
   SetOutputBusLabel(0, "output");
 
   // Size the audio scratch once so that blocks never allocate.
-  for (auto* list : {&mInCopies, &mOutCopies})
-  {
-    list->resize(2);
-    for (auto& buf : *list)
-      buf.Reserve(kMaxBlockFrames);
-  }
+  mInCopies.resize(2);
+  for (auto& buf : mInCopies)
+    buf.Reserve(kMaxBlockFrames);
   mMono.resize(1);
   mMono[0].Reserve(kMaxBlockFrames);
 }
@@ -167,45 +175,47 @@ void Crest::ProcessBlock(double** inputs, double** outputs, int nFrames)
 
   const int n = nFrames > 0 ? nFrames : 0;
   const bool stereoConfig = MaxNInChannels() >= 2;
-  auto gather = [&](double** channels, bool (IPlugBase::*connected)(int) const,
-                    std::vector<WDL_TypedBuf<double>>& copies) {
+  auto connectedCount = [&](double** channels, bool (IPlugBase::*connected)(int) const) {
     int count = 0;
     for (int c = 0; c < 2; ++c)
     {
       if ((c == 1 && !stereoConfig) || !(this->*connected)(c) || !channels || !channels[c])
         break;
-      copies[c].CopyFrom(channels[c], n);
       ++count;
     }
     return count;
   };
-  const int nIn = gather(inputs, &IPlugBase::IsInChannelConnected, mInCopies);
-  const int nOut = gather(outputs, &IPlugBase::IsOutChannelConnected, mOutCopies);
+  const int nIn = connectedCount(inputs, &IPlugBase::IsInChannelConnected);
+  const int nOut = connectedCount(outputs, &IPlugBase::IsOutChannelConnected);
   for (int c = 0; c < nIn; ++c)
-    ZeroNonFinite(mInCopies[c]);
-  for (int c = 0; c < nOut; ++c)
-    ZeroNonFinite(mOutCopies[c]);
+    CopyFinite(inputs[c], n, mInCopies[c]);
 
-  bool silent = nIn > 0 && nOut > 0 && BufferOps::IsSilent(mInCopies[0]) && BufferOps::IsSilent(mOutCopies[0]);
+  // The outputs are only looked at, never analysed: no copy of them.
+  bool silent = nIn > 0 && nOut > 0 && BufferOps::IsSilent(mInCopies[0]) && IsSilentAsCleaned(outputs[0], n);
   if (silent && nIn == 2 && nOut == 2)
-    silent = BufferOps::IsSilent(mInCopies[1]) && BufferOps::IsSilent(mOutCopies[1]);
+    silent = BufferOps::IsSilent(mInCopies[1]) && IsSilentAsCleaned(outputs[1], n);
 
   if (!silent && nIn > 0 && mFftObj)
   {
     mRestarter.Process(mInCopies, nIn);
 
     WDL_TypedBuf<double>& mono = mMono[0];
-    mono.CopyFrom(mInCopies[0]);
     if (nIn == 2)
     {
+      mono.Resize(n);
+      const double* left = mInCopies[0].Get();
       const double* right = mInCopies[1].Get();
       for (int i = 0; i < n; ++i)
-        mono[i] = (mono[i] + right[i]) * 0.5;
+        mono[i] = (left[i] + right[i]) * 0.5;
+    }
+    else
+    {
+      mono.CopyFrom(mInCopies[0]);
     }
 
-    // The analysis may write into the output copies; nothing of them goes
-    // back to the host.
-    mFftObj->Process(mMono, mScCopies, &mOutCopies);
+    // No output taken: the analysis stops at the spectrum and resynthesises
+    // nothing.
+    mFftObj->Process(mMono, mScCopies, nullptr);
   }
 
   for (int c = 0; c < 2; ++c)

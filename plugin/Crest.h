@@ -106,5 +106,5 @@ private:
   std::vector<IControl*> mRetiredButtons;
 
   // Audio-thread scratch, sized once so that blocks never allocate.
-  std::vector<WDL_TypedBuf<double>> mInCopies, mOutCopies, mScCopies, mMono;
+  std::vector<WDL_TypedBuf<double>> mInCopies, mScCopies, mMono;
 };

@@ -61,8 +61,14 @@ void CrestRender::RequestRedraw()
 
 void CrestRender::AddMagns(const WDL_TypedBuf<double>& magns)
 {
-  MagnsToPoints(magns, &mPoints);
-  mLines->AddPoints(mPoints);
+  // Lines the speed setting drops are never built.
+  if (mLines->NextLineEnters())
+  {
+    MagnsToPoints(magns, &mPoints);
+    mLines->AddPoints(mPoints);
+  }
+  else
+    mLines->SkipLine();
   mFrameCount = mFrameCount + 1;
   RequestRedraw();
 }

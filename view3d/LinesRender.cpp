@@ -90,17 +90,19 @@ void Rotation(float degrees, Vec3f axis, float m[16])
 }
 
 // The ring's points are read while the audio thread may write them (a copy
-// that raced is thrown away and taken again), so every access is atomic.
-double LoadRelaxed(const double& from)
+// that raced is thrown away and taken again), so every access is atomic:
+// release stores after the line's announcement, acquire loads before the
+// reader's check of it (plain moves on x86).
+double LoadAcquire(const double& from)
 {
   double v;
-  __atomic_load(&from, &v, __ATOMIC_RELAXED);
+  __atomic_load(&from, &v, __ATOMIC_ACQUIRE);
   return v;
 }
 
-void StoreRelaxed(double& to, double v) { __atomic_store(&to, &v, __ATOMIC_RELAXED); }
+void StoreRelease(double& to, double v) { __atomic_store(&to, &v, __ATOMIC_RELEASE); }
 
-Point3D LoadPoint(const Point3D& p) { return {LoadRelaxed(p.x), LoadRelaxed(p.y), LoadRelaxed(p.z)}; }
+Point3D LoadPoint(const Point3D& p) { return {LoadAcquire(p.x), LoadAcquire(p.y), LoadAcquire(p.z)}; }
 
 NVGcolor ToRendererColor(const int c[4])
 {
@@ -132,29 +134,31 @@ LinesRender::LinesRender() : mRing(std::make_unique<RingLine[]>(kRingLines))
 
 LinesRender::~LinesRender() = default;
 
+bool LinesRender::NextLineEnters() const
+{
+  const int divisor = mSpeedDivisor.load(std::memory_order_relaxed);
+  return divisor == 0 || mAddCount.load(std::memory_order_relaxed) % divisor == 0;
+}
+
 void LinesRender::AddPoints(const std::vector<Point3D>& line)
 {
-  const int64_t k = mAddCount.load(std::memory_order_relaxed);
-  mAddCount.store(k + 1, std::memory_order_relaxed);
-  int divisor = mSpeedDivisor.load(std::memory_order_relaxed);
-  if (divisor == 0)
-    divisor = 1;
-  if (k % divisor != 0)
+  const bool enters = NextLineEnters();
+  SkipLine();
+  if (!enters)
     return;
 
   // The newest line replaces the oldest: announced, written, published.
   const int64_t j = mLinesIn.load(std::memory_order_relaxed);
   mLinesStarted.store(j + 1, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_release);
   RingLine& slot = mRing[static_cast<size_t>(j % kRingLines)];
   const int n = static_cast<int>(std::min<size_t>(line.size(), kLineCapacity));
   for (int i = 0; i < n; i++)
   {
-    StoreRelaxed(slot.points[i].x, line[static_cast<size_t>(i)].x);
-    StoreRelaxed(slot.points[i].y, line[static_cast<size_t>(i)].y);
-    StoreRelaxed(slot.points[i].z, line[static_cast<size_t>(i)].z);
+    StoreRelease(slot.points[i].x, line[static_cast<size_t>(i)].x);
+    StoreRelease(slot.points[i].y, line[static_cast<size_t>(i)].y);
+    StoreRelease(slot.points[i].z, line[static_cast<size_t>(i)].z);
   }
-  slot.size.store(n, std::memory_order_relaxed);
+  slot.size.store(n, std::memory_order_release);
   mLinesIn.store(j + 1, std::memory_order_release);
 }
 
@@ -171,8 +175,9 @@ int64_t LinesRender::ReadHistory(Read&& read) const
     const int64_t linesIn = mLinesIn.load(std::memory_order_acquire);
     read(linesIn);
     // The copy holds if the writer has not started on a slot of lines
-    // linesIn - 32 .. linesIn - 1, that is on line linesIn + kSpareLines.
-    std::atomic_thread_fence(std::memory_order_acquire);
+    // linesIn - 32 .. linesIn - 1, that is on line linesIn + kSpareLines. A
+    // value read from a line being written synchronises with its
+    // announcement, so the check below sees it.
     if (mLinesStarted.load(std::memory_order_relaxed) <= linesIn + kSpareLines)
       return linesIn;
   }
@@ -186,7 +191,7 @@ std::vector<Point3D> LinesRender::GetHistoryLine(int h) const
   copy.reserve(kLineCapacity);
   ReadHistory([&](int64_t linesIn) {
     const RingLine& line = Slot(linesIn, h);
-    const int n = line.size.load(std::memory_order_relaxed);
+    const int n = line.size.load(std::memory_order_acquire);
     copy.resize(static_cast<size_t>(n));
     for (int i = 0; i < n; i++)
       copy[static_cast<size_t>(i)] = LoadPoint(line.points[i]);
@@ -377,7 +382,7 @@ void LinesRender::SampleHistory()
       const double t = static_cast<double>(li) / numLines;
       const unsigned h = static_cast<unsigned>(kMaxNumLines * t);
       const RingLine& src = Slot(linesIn, static_cast<int>(h));
-      const size_t L = static_cast<size_t>(src.size.load(std::memory_order_relaxed));
+      const size_t L = static_cast<size_t>(src.size.load(std::memory_order_acquire));
       // An empty history line gives an empty drawing line.
       const int count = L > 0 ? pointsPerLine : 0;
       Point3D* dst = mProjPoints.data() + static_cast<size_t>(li) * static_cast<size_t>(pointsPerLine);

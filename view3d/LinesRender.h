@@ -42,6 +42,11 @@ public:
   // replacing the oldest line. Does not allocate once the history's lines
   // have reached the length handed in.
   void AddPoints(const std::vector<Point3D>& line);
+  // Whether the next line offered enters the history; when it does not,
+  // SkipLine counts the offer, so that a dropped line costs nothing to
+  // build. Audio thread.
+  bool NextLineEnters() const;
+  void SkipLine() { mAddCount.store(mAddCount.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
 
   void SetCameraAngles(double angle0, double angle1);
   double GetCamFov() const { return mCamFov.load(std::memory_order_relaxed); }

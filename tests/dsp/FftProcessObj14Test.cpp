@@ -387,6 +387,27 @@ TEST(FftProcessObj14, EmptyInputsFeedSilenceAsLongAsTheOutput)
   EXPECT_TRUE(fft->Process(in, none, nullptr));
 }
 
+TEST(FftProcessObj14, WithoutOutputsFramesStopAtTheSpectrum)
+{
+  RecordingObj obj(64);
+  FftProcessObj14 fft({&obj}, 1, 0, 64, 2, 1, 44100.0);
+  Buffers in(1);
+  in[0].CopyFrom(Noise(64 * 4, 9u).data(), 64 * 4);
+  EXPECT_TRUE(fft.Process(in, Buffers(), nullptr));
+  // 64 zeros + 256 samples: four cycles of two frames, none resynthesised.
+  EXPECT_EQ(obj.log, "123123123123123123123123");
+  EXPECT_TRUE(obj.ifftSizes.empty());
+  EXPECT_EQ(fft.GetChannel(0)->GetInputSampleCount(), 64 + 256 - 4 * 64);
+  EXPECT_EQ(fft.GetChannel(0)->GetOutputSampleCount(), 0);
+
+  // Asking for output again resynthesises the frames from then on.
+  Buffers out(1);
+  out[0].Resize(64);
+  in[0].Resize(64);
+  fft.Process(in, Buffers(), &out);
+  EXPECT_EQ(obj.log.substr(24), "123456123456");
+}
+
 TEST(FftProcessObj14, OverlappingOneRunsOneFramePerCycleAndNeverRescales)
 {
   for (bool keep : {false, true})

@@ -3,6 +3,7 @@
 #include "framework/IControl.h"
 #include "framework/IGraphics.h"
 #include "framework/IKeyCodes.h"
+#include "framework/IResources.h"
 #include "framework/ITextEntry.h"
 #include "framework/LICE_Blit.h"
 #include "framework/LICE_MemBitmap.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -118,6 +120,47 @@ TEST(IGraphicsPictures, LoadsByIdOnceWithFrames)
   EXPECT_EQ(missing.W, 0);
 }
 
+TEST(IGraphicsPictures, AFileIsDecodedOncePerProcessAndFreedWithItsLastEditor)
+{
+  const int before = IResources::NumShared();
+  {
+    auto first = std::make_unique<Editor>();
+    auto second = std::make_unique<Editor>();
+    IBitmap a = first->graphics->LoadIBitmap(106, "resources/img/blue-knob-small.png", 180);
+    IBitmap b = first->graphics->LoadIBitmap(105, "resources/img/blue-knob-small.png", 180);
+    IBitmap c = second->graphics->LoadIBitmap(106, "resources/img/blue-knob-small.png", 180);
+    ASSERT_NE(a.mData, nullptr);
+    EXPECT_EQ(b.mData, a.mData);
+    EXPECT_EQ(c.mData, a.mData);
+    EXPECT_EQ(IResources::NumShared(), before + 1);
+    second->graphics->LoadIBitmap(107, "resources/img/none.png", 1);
+    EXPECT_EQ(IResources::NumShared(), before + 1) << "a missing file is not kept";
+    first.reset();
+    // Still held by the second editor, and still readable.
+    EXPECT_EQ(IResources::NumShared(), before + 1);
+    EXPECT_EQ(c.mData->getWidth(), 40);
+    EXPECT_EQ(c.mData->getBits()[20 * 40 + 20], a.mData->getBits()[20 * 40 + 20]);
+  }
+  EXPECT_EQ(IResources::NumShared(), before);
+}
+
+TEST(IGraphicsPictures, AFileIsReadOncePerProcess)
+{
+  const int before = IResources::NumShared();
+  const std::string path = std::string(CREST_SOURCE_DIR) + "/resources/img/shadows.png";
+  auto a = IResources::SharedFile(path);
+  auto b = IResources::SharedFile(path);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(a->size(), 85u);
+  EXPECT_EQ((*a)[1], 'P');
+  EXPECT_EQ(IResources::SharedFile(path + ".none"), nullptr);
+  EXPECT_EQ(IResources::NumShared(), before + 1);
+  a.reset();
+  b.reset();
+  EXPECT_EQ(IResources::NumShared(), before);
+}
+
 TEST(IGraphicsDrawing, BackgroundIsStretchedOverTheEditor)
 {
   // The background picture is 800 x 555; an editor of half that size shows
@@ -130,6 +173,16 @@ TEST(IGraphicsDrawing, BackgroundIsStretchedOverTheEditor)
   EXPECT_LT(LICE_GETR(top), 20);
   EXPECT_GT(LICE_GETR(bottom), LICE_GETR(top));
   EXPECT_EQ(LICE_GETA(top), 255);
+}
+
+TEST(IGraphicsDrawing, TheSurfaceIsMadeByTheFirstDrawAndDrawnWhole)
+{
+  Editor e;
+  e.graphics->AttachControl(new FillControl(&e.plug, IRECT(50, 20, 150, 80), IColor(255, 0, 0, 200)));
+  EXPECT_FALSE(e.graphics->HasDrawSurface());
+  e.graphics->DrawRegion(IRECT(0, 0, 4, 4));
+  ASSERT_TRUE(e.graphics->HasDrawSurface());
+  EXPECT_EQ(SurfacePixel(e.graphics, 100, 50), LICE_RGBA(0, 0, 200, 255));
 }
 
 TEST(IGraphicsDrawing, ControlsAreDrawnInAttachOrder)

@@ -189,6 +189,27 @@ TEST(IGraphicsWindow, SnapshotWorksWithAnUnmappedParent)
   EXPECT_EQ(rgba[2], 0);
 }
 
+TEST(IGraphicsWindow, TheSurfaceIsMadeWhenTheWindowOpens)
+{
+  ASSERT_HAS_DISPLAY(HaveDisplay());
+  HostWindow host(64, 32, true);
+  ASSERT_NE(host.display, nullptr);
+  EditorTestPlug plug;
+  auto* g = new IGraphics(&plug, 64, 32);
+  plug.AttachGraphics(g);
+  g->AttachControl(new Recorder(&plug, IRECT(8, 4, 40, 20), IColor(255, 0, 200, 0)));
+  EXPECT_FALSE(g->HasDrawSurface()) << "an editor never opened holds no surface";
+  ASSERT_TRUE(g->OpenWindow(host.window));
+  EXPECT_TRUE(g->HasDrawSurface());
+  std::vector<uint8_t> before(64 * 32 * 4), after(64 * 32 * 4, 7);
+  ASSERT_TRUE(g->Snapshot(before.data(), 64, 32));
+  g->CloseWindow();
+  ASSERT_TRUE(g->OpenWindow(host.window));
+  ASSERT_TRUE(g->Snapshot(after.data(), 64, 32));
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(before[(10 * 64 + 20) * 4 + 1], 200);
+}
+
 TEST(IGraphicsWindow, WindowEventsReachTheControls)
 {
   ASSERT_HAS_DISPLAY(HaveDisplay());

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace
@@ -336,4 +337,47 @@ TEST(GraphControl10Test, LegendLinesStackDownOverNamedCurvesOnly)
   EXPECT_EQ(green(50, 26), 0) << "the unnamed curve has no entry";
   EXPECT_EQ(green(35, 50), 0) << "lines run from x 40 to 60";
   EXPECT_EQ(green(65, 50), 0);
+}
+
+TEST(GraphControl10Test, GraphsDrawnOnTwoThreadsAtOnceKeepTheirOwnPictures)
+{
+  // The graphs of a process share one GL context: each frame must still be
+  // its own graph's, whichever thread draws it.
+  auto fill = [](unsigned char r, unsigned char g, unsigned char b) {
+    return [=](NVGcontext* vg, int w, int h) {
+      nvgBeginPath(vg);
+      nvgFillColor(vg, nvgRGBA(r, g, b, 255));
+      nvgRect(vg, 0, 0, static_cast<float>(w), static_cast<float>(h) * 0.5f);
+      nvgFill(vg);
+    };
+  };
+  EditorGraphRig rigs[2] = {EditorGraphRig(64, 48), EditorGraphRig(64, 48)};
+  LambdaDrawer drawers[2] = {LambdaDrawer(fill(255, 0, 0)), LambdaDrawer(fill(0, 0, 255))};
+  // The filled lower half and the empty upper half, drawn one at a time.
+  std::array<int, 4> expected[2], top[2];
+  for (int i = 0; i < 2; ++i)
+  {
+    ASSERT_HAS_GL(rigs[i].HasGL());
+    rigs[i].Graph().AddCustomDrawer(&drawers[i]);
+    ASSERT_TRUE(rigs[i].Snapshot());
+    expected[i] = rigs[i].At(32, 40);
+    top[i] = rigs[i].At(32, 8);
+  }
+  ASSERT_NE(expected[0], expected[1]);
+  int wrong[2] = {0, 0};
+  auto draw = [&](int i) {
+    for (int frame = 0; frame < 30; ++frame)
+    {
+      rigs[i].Graph().SetGraphDirty(true);
+      if (!rigs[i].Snapshot() || rigs[i].At(32, 40) != expected[i] || rigs[i].At(32, 8) != top[i])
+        ++wrong[i];
+    }
+  };
+  std::thread other(draw, 1);
+  draw(0);
+  other.join();
+  EXPECT_EQ(wrong[0], 0);
+  EXPECT_EQ(wrong[1], 0);
+  EXPECT_EQ(drawers[0].mNumPre, 31);
+  EXPECT_EQ(drawers[1].mNumPre, 31);
 }

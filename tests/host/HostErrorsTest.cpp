@@ -46,6 +46,7 @@ TEST(HostErrors, BadOptionsAndValuesAreRefusedInOneLine)
     {"process in.wav -o no/such/folder/out.wav", "cannot write no/such/folder/out.wav", false},
     {"process in.wav --load-state missing.state", "cannot read missing.state", false},
     {"render in.wav", "--output", false},
+    {"render in.wav -o x.png --fps 20", "--fps belongs to --video", true},
     {"frobnicate", "frobnicate", false},
   };
   for (const Refusal& c : cases)

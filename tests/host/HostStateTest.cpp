@@ -41,6 +41,13 @@ TEST(HostState, SavedStateFollowsHostUpdatesButNotIgnoredOnes)
   expected[0] = 2;
   expected[1] = 25;
   EXPECT_EQ(readState(host.path("set.state")), expected);
+  // Each ignored update is named in a warning; the taken ones are not.
+  const std::vector<std::string> lines = r.errLines();
+  ASSERT_EQ(lines.size(), 2u) << r.err;
+  EXPECT_EQ(lines[0].rfind("crest-host: warning: the effect ignores host updates of 5 (--set 5=1)", 0), 0u) << r.err;
+  EXPECT_NE(lines[0].find("--camera"), std::string::npos) << r.err;
+  EXPECT_EQ(lines[1].rfind("crest-host: warning: the effect ignores host updates of 10 (--set 10=1)", 0), 0u)
+    << r.err;
 }
 
 TEST(HostState, LoadedStateComesBackAndUpdatesApplyAfterIt)

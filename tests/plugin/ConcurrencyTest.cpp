@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstring>
 #include <future>
+#include <mutex>
 #include <thread>
 
 namespace
@@ -204,6 +205,8 @@ TEST(Concurrency, HostCallbacksComeFromTheIdlingThreadWithNoLockOfOursHeld)
   EditorHost host;
   host.record = false;
   std::atomic<int> fromOtherThreads{0}, blocked{0}, calls{0}, graphEchoes{0};
+  std::mutex pendingLock;
+  std::vector<std::future<size_t>> pending;
   const std::thread::id ui = std::this_thread::get_id();
   host.onEvent = [&](const TestHost::Event& event) {
     ++calls;
@@ -212,9 +215,12 @@ TEST(Concurrency, HostCallbacksComeFromTheIdlingThreadWithNoLockOfOursHeld)
     if (event.id == "8")
       ++graphEchoes;
     // As a host whose callback waits for its own thread, which needs us.
+    // (Kept past the callback: one that waited in vain ends later.)
     auto other = std::async(std::launch::async, [&] { return host.GetChunk().size(); });
     if (other.wait_for(std::chrono::seconds(2)) != std::future_status::ready)
       ++blocked;
+    std::lock_guard<std::mutex> lock(pendingLock);
+    pending.push_back(std::move(other));
   };
   AudioThread audio(host, 256, 50);
   IGraphics* g = host.Plug()->GetGUI();

@@ -22,7 +22,7 @@ public:
     mGraph.SetSeparatorLine(separator, 2.0);
   }
 
-  bool HasGL() const { return mGraph.HasRenderer(); }
+  bool HasGL() { return mGraph.HasRenderer(); }
   GraphControl10& Graph() { return mGraph; }
   IPlugBase& Plug() { return mPlug; }
 
