@@ -12,9 +12,12 @@ formats=("$@")
 ((${#formats[@]})) || formats=(lv2 clap vst3)
 
 for format in "${formats[@]}"; do
+  extra=""
   case $format in
     lv2) bundle=QX-Crest.lv2 built=build/QX-Crest.lv2/manifest.ttl dest=${LV2_INSTALL_DIR:-$HOME/.lv2} ;;
-    clap) bundle=QX-Crest.clap built=build/QX-Crest.clap dest=${CLAP_INSTALL_DIR:-$HOME/.clap} ;;
+    # The CLAP module finds its pictures, font and manual in the folder beside it.
+    clap) bundle=QX-Crest.clap built=build/QX-Crest.clap dest=${CLAP_INSTALL_DIR:-$HOME/.clap}
+      extra=QX-Crest.resources ;;
     vst3) bundle=QX-Crest.vst3 built=build/QX-Crest.vst3/Contents/x86_64-linux/QX-Crest.so
       dest=${VST3_INSTALL_DIR:-$HOME/.vst3} ;;
     *) echo "install.sh: no format $format (lv2, clap, vst3)" >&2; exit 2 ;;
@@ -23,5 +26,9 @@ for format in "${formats[@]}"; do
   mkdir -p "$dest"
   rm -rf "${dest:?}/$bundle"
   cp -r "build/$bundle" "$dest/"
+  if [ -n "$extra" ]; then
+    rm -rf "${dest:?}/$extra"
+    cp -r "build/$extra" "$dest/"
+  fi
   echo "installed $dest/$bundle"
 done
