@@ -23,6 +23,20 @@ const PlugDescription::Component* ComponentAt(int32_t idx)
   return idx >= 0 && static_cast<size_t>(idx) < comps.size() ? &comps[static_cast<size_t>(idx)] : nullptr;
 }
 
+// The fields every version of the class record shares; null when idx
+// names no class or info is null.
+template <typename Info> const PlugDescription::Component* StartClassInfo(int32_t idx, Info* info)
+{
+  const PlugDescription::Component* c = ComponentAt(idx);
+  if (!c || !info)
+    return nullptr;
+  *info = Info{};
+  Vst3Ids::ClassId(*c, info->class_id);
+  info->cardinality = kManyInstances;
+  Vst3Text::ToChars(kCategory, info->category, sizeof info->category);
+  return c;
+}
+
 std::string Version()
 {
   const uint32_t v = GetPlugDescription().version;
@@ -96,26 +110,18 @@ v3_result Vst3Factory::FactoryInfo(v3_factory_info* info) const
 
 v3_result Vst3Factory::ClassInfo(int32_t idx, v3_class_info* info) const
 {
-  const PlugDescription::Component* c = ComponentAt(idx);
-  if (!c || !info)
+  const PlugDescription::Component* c = StartClassInfo(idx, info);
+  if (!c)
     return V3_INVALID_ARG;
-  *info = v3_class_info{};
-  Vst3Ids::ClassId(*c, info->class_id);
-  info->cardinality = kManyInstances;
-  Vst3Text::ToChars(kCategory, info->category, sizeof info->category);
   Vst3Text::ToChars(Vst3Ids::Name(*c).c_str(), info->name, sizeof info->name);
   return V3_OK;
 }
 
 v3_result Vst3Factory::ClassInfo2(int32_t idx, v3_class_info_2* info) const
 {
-  const PlugDescription::Component* c = ComponentAt(idx);
-  if (!c || !info)
+  const PlugDescription::Component* c = StartClassInfo(idx, info);
+  if (!c)
     return V3_INVALID_ARG;
-  *info = v3_class_info_2{};
-  Vst3Ids::ClassId(*c, info->class_id);
-  info->cardinality = kManyInstances;
-  Vst3Text::ToChars(kCategory, info->category, sizeof info->category);
   Vst3Text::ToChars(Vst3Ids::Name(*c).c_str(), info->name, sizeof info->name);
   Vst3Text::ToChars(kSubCategories, info->sub_categories, sizeof info->sub_categories);
   Vst3Text::ToChars(GetPlugDescription().makerName, info->vendor, sizeof info->vendor);
@@ -126,13 +132,9 @@ v3_result Vst3Factory::ClassInfo2(int32_t idx, v3_class_info_2* info) const
 
 v3_result Vst3Factory::ClassInfo3(int32_t idx, v3_class_info_3* info) const
 {
-  const PlugDescription::Component* c = ComponentAt(idx);
-  if (!c || !info)
+  const PlugDescription::Component* c = StartClassInfo(idx, info);
+  if (!c)
     return V3_INVALID_ARG;
-  *info = v3_class_info_3{};
-  Vst3Ids::ClassId(*c, info->class_id);
-  info->cardinality = kManyInstances;
-  Vst3Text::ToChars(kCategory, info->category, sizeof info->category);
   Vst3Text::ToUtf16(Vst3Ids::Name(*c).c_str(), info->name, 64);
   Vst3Text::ToChars(kSubCategories, info->sub_categories, sizeof info->sub_categories);
   Vst3Text::ToUtf16(GetPlugDescription().makerName, info->vendor, 64);
