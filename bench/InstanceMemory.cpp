@@ -15,9 +15,10 @@
 // for another build of ours, alternating, so that the ratio holds on a
 // loaded machine.
 //
-// One function per plug-in format measures; LV2 (through lilv) is the only
-// format so far.
+// One function per plug-in format measures: LV2 through lilv, VST3 through
+// the test host's C interface loader (tests/support/Vst3Host).
 #include "bench/Lv2Rig.h"
+#include "tests/support/Vst3Host.h"
 
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
@@ -28,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,8 @@ namespace
 {
 constexpr double kMiB = 1024.0 * 1024.0;
 
-// Where a plug-in is found, by format: for LV2 a search path and a URI.
+// Where a plug-in is found, by format: for LV2 a search path and a URI;
+// for VST3 the bundle and the class name.
 struct Target
 {
   const char* format;
@@ -264,12 +267,66 @@ Figures Lv2EditorOpen(const Target& target)
   return f;
 }
 
+// --- VST3 ---
+
+Figures Vst3Memory(const Target& target, int extra)
+{
+  // The host's buffers are made before the first reading: two music
+  // channels to read from, and an output block per instance and channel.
+  // The module loads after it, with the first instance, as in lilv.
+  constexpr int kChannels = 2;
+  const std::vector<float> music[kChannels] = {Lv2Rig::Music(0, Lv2Rig::kBlock), Lv2Rig::Music(1, Lv2Rig::kBlock)};
+  const float* in[kChannels] = {music[0].data(), music[1].data()};
+  const size_t n = static_cast<size_t>(extra) + 1;
+  std::vector<std::vector<float>> outs(n * kChannels, std::vector<float>(Lv2Rig::kBlock));
+  // Declared before the instances, so that they go first on every return.
+  std::unique_ptr<Vst3Module> module;
+  v3_class_info_2 cls{};
+  std::vector<std::unique_ptr<Vst3Instance>> instances(n);
+
+  auto start = [&](size_t i) {
+    instances[i] = std::make_unique<Vst3Instance>(*module, cls.class_id);
+    Vst3Instance& p = *instances[i];
+    if (!p.Ok() || p.NIn() > kChannels || p.NOut() > kChannels)
+      return false;
+    if (!p.Activate(44100.0, static_cast<int>(Lv2Rig::kBlock)).empty())
+      return false;
+    float* out[kChannels] = {outs[i * kChannels].data(), outs[i * kChannels + 1].data()};
+    return p.Process(in, out, static_cast<int>(Lv2Rig::kBlock)) == V3_OK;
+  };
+
+  Figures f;
+  const double before = ResidentBytes();
+  module = std::make_unique<Vst3Module>(target.path);
+  if (!module->Ok())
+    return Failed("not installed");
+  const std::vector<v3_class_info_2> classes = module->Classes();
+  const auto found = std::find_if(classes.begin(), classes.end(),
+                                  [&](const v3_class_info_2& c) { return target.id == c.name; });
+  if (found == classes.end())
+    return Failed("no such class");
+  cls = *found;
+  if (!start(0))
+    return Failed("instantiation or processing failed");
+  const double one = ResidentBytes();
+  for (size_t i = 1; i < n; ++i)
+    if (!start(i))
+      return Failed("instantiation or processing failed");
+  const double all = ResidentBytes();
+  f.ok = true;
+  f.first = one - before;
+  f.perInstance = (all - one) / extra;
+  return f;
+}
+
 // --- By format ---
 
 Figures Memory(const Target& target, int extra)
 {
   if (std::strcmp(target.format, "LV2") == 0)
     return Lv2Memory(target, extra);
+  if (std::strcmp(target.format, "VST3") == 0)
+    return Vst3Memory(target, extra);
   return Failed("unknown format");
 }
 
@@ -329,6 +386,8 @@ int main(int argc, char** argv)
   targets.push_back({"LV2", "LSP Spectrum Analyzer x2", path, "http://lsp-plug.in/plugins/lv2/spectrum_analyzer_x2"});
   targets.push_back(
     {"LV2", "x42 30-band spectrum (stereo)", path, "http://gareus.org/oss/lv2/meters#spectr30stereo"});
+  targets.push_back({"VST3", "QX Crest Stereo", CREST_VST3_BUNDLE, "QX Crest Stereo"});
+  targets.push_back({"VST3", "ZamEQ2", "/usr/lib/vst3/ZamEQ2.vst3", "ZamEQ2"});
 
   std::printf("Memory per instance: resident growth over %d instances after the first, each activated and run "
               "one block of %u frames (X display: %s)\n",
