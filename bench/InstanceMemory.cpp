@@ -15,10 +15,14 @@
 // for another build of ours, alternating, so that the ratio holds on a
 // loaded machine.
 //
-// One function per plug-in format measures: LV2 through lilv, VST3 through
-// the test host's C interface loader (tests/support/Vst3Host).
+// One function per plug-in format measures: LV2 through lilv, VST3 and
+// CLAP through the tests' own hosts (tests/support/Vst3Host, ClapHost). CLAP
+// is measured where the build has the CLAP module (CREST_CLAP_MODULE).
 #include "bench/Lv2Rig.h"
 #include "tests/support/Vst3Host.h"
+#ifdef CREST_CLAP_MODULE
+#include "tests/support/ClapHost.h"
+#endif
 
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
@@ -42,7 +46,8 @@ namespace
 constexpr double kMiB = 1024.0 * 1024.0;
 
 // Where a plug-in is found, by format: for LV2 a search path and a URI;
-// for VST3 the bundle and the class name.
+// for VST3 the bundle and the class name; for CLAP the module file and the
+// plug-in's name.
 struct Target
 {
   const char* format;
@@ -319,6 +324,66 @@ Figures Vst3Memory(const Target& target, int extra)
   return f;
 }
 
+// --- CLAP ---
+
+Figures ClapMemory([[maybe_unused]] const Target& target, [[maybe_unused]] int extra)
+{
+#ifndef CREST_CLAP_MODULE
+  return Failed("this build has no CLAP host");
+#else
+  // As for VST3: the host's buffers first, the module with the first
+  // instance.
+  constexpr uint32_t kChannels = 2;
+  const std::vector<float> music[kChannels] = {Lv2Rig::Music(0, Lv2Rig::kBlock), Lv2Rig::Music(1, Lv2Rig::kBlock)};
+  const size_t n = static_cast<size_t>(extra) + 1;
+  std::vector<std::vector<float>> outs(n * kChannels, std::vector<float>(Lv2Rig::kBlock));
+  std::vector<const float*> in;
+  std::vector<float*> out;
+  in.reserve(kChannels);
+  out.reserve(kChannels);
+  std::unique_ptr<ClapModule> module;
+  std::string id;
+  std::vector<std::unique_ptr<ClapHost>> instances(n);
+
+  auto start = [&](size_t i) {
+    instances[i] = std::make_unique<ClapHost>(*module, id);
+    ClapHost& p = *instances[i];
+    if (!p.Ok() || p.Channels(true) > kChannels || p.Channels(false) > kChannels ||
+        !p.Activate(44100.0, Lv2Rig::kBlock))
+      return false;
+    in.clear();
+    out.clear();
+    for (uint32_t c = 0; c < p.Channels(true); ++c)
+      in.push_back(music[c].data());
+    for (uint32_t c = 0; c < p.Channels(false); ++c)
+      out.push_back(outs[i * kChannels + c].data());
+    return p.Process(in, out, Lv2Rig::kBlock) != CLAP_PROCESS_ERROR;
+  };
+
+  Figures f;
+  const double before = ResidentBytes();
+  module = std::make_unique<ClapModule>(target.path);
+  if (!module->Ok())
+    return Failed("not installed");
+  for (const clap_plugin_descriptor_t* d : module->Descriptors())
+    if (d && d->name && target.id == d->name)
+      id = d->id;
+  if (id.empty())
+    return Failed("no such plug-in");
+  if (!start(0))
+    return Failed("instantiation or processing failed");
+  const double one = ResidentBytes();
+  for (size_t i = 1; i < n; ++i)
+    if (!start(i))
+      return Failed("instantiation or processing failed");
+  const double all = ResidentBytes();
+  f.ok = true;
+  f.first = one - before;
+  f.perInstance = (all - one) / extra;
+  return f;
+#endif
+}
+
 // --- By format ---
 
 Figures Memory(const Target& target, int extra)
@@ -327,6 +392,8 @@ Figures Memory(const Target& target, int extra)
     return Lv2Memory(target, extra);
   if (std::strcmp(target.format, "VST3") == 0)
     return Vst3Memory(target, extra);
+  if (std::strcmp(target.format, "CLAP") == 0)
+    return ClapMemory(target, extra);
   return Failed("unknown format");
 }
 
@@ -388,6 +455,12 @@ int main(int argc, char** argv)
     {"LV2", "x42 30-band spectrum (stereo)", path, "http://gareus.org/oss/lv2/meters#spectr30stereo"});
   targets.push_back({"VST3", "QX Crest Stereo", CREST_VST3_BUNDLE, "QX Crest Stereo"});
   targets.push_back({"VST3", "ZamEQ2", "/usr/lib/vst3/ZamEQ2.vst3", "ZamEQ2"});
+#ifdef CREST_CLAP_MODULE
+  targets.push_back({"CLAP", "QX Crest Stereo", CREST_CLAP_MODULE, "QX Crest Stereo"});
+#else
+  targets.push_back({"CLAP", "QX Crest Stereo", "", "QX Crest Stereo"});
+#endif
+  targets.push_back({"CLAP", "ZamEQ2", "/usr/lib/clap/ZamEQ2.clap", "ZamEQ2"});
 
   std::printf("Memory per instance: resident growth over %d instances after the first, each activated and run "
               "one block of %u frames (X display: %s)\n",
