@@ -7,7 +7,8 @@
 // each, and the resident size is read again; the growth divided by N is the
 // figure. Every measurement runs in a child process of its own, so that
 // memory freed by one cannot hide the growth of the next. Our plug-ins are
-// measured beside LSP's and x42's analysers in the same run.
+// measured beside LSP's and x42's analysers (LV2) and zam-plugins' ZamEQ2
+// (VST3, CLAP) in the same run.
 //
 // Editor: the time from the UI's instantiation (the window opens and the
 // first picture is drawn) through its first idle call, for a fresh instance
