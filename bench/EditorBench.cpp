@@ -24,17 +24,9 @@ struct EditorSize
 constexpr EditorSize kSizes[3] = {
   {800, 555, Crest::kSmallGUI}, {920, 640, Crest::kMediumGUI}, {1040, 722, Crest::kBigGUI}};
 
-// The pictures of the source tree: this file lives in its bench/ folder.
-std::string SourceDir()
-{
-  std::string path = __FILE__;
-  path = path.substr(0, path.rfind('/'));
-  return path.substr(0, path.rfind('/'));
-}
-
 std::unique_ptr<Crest> MakeCrest(int sizeParam)
 {
-  IGraphics::SetDefaultResourceDir(SourceDir().c_str());
+  IGraphics::SetDefaultResourceDir(CREST_SOURCE_DIR);
   auto crest = std::make_unique<Crest>();
   crest->SetParameterFromGUI(sizeParam, 1.0);
   return crest;

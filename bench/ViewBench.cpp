@@ -117,6 +117,7 @@ struct FrameSetup
         magns[i] *= 1.0 + 0.02 * std::sin(k + i * 0.1);
       view->AddMagns(magns);
     }
+    view->GetLines()->SetSpeed(1.0); // every spectrum enters the history
   }
   ~FrameSetup()
   {
@@ -124,12 +125,25 @@ struct FrameSetup
     view.reset();
   }
 
-  // One rendered frame, finished and read back.
+  // One rendered frame, finished and read back; each differs from the last
+  // (a frame repeating the last one would not be drawn): the landscape
+  // moves on by a line, the empty graph's clear colour alternates between
+  // two blacks.
   bool Frame()
   {
-    graph->SetGraphDirty(true);
+    ++frame;
+    if (view)
+    {
+      WDL_TypedBuf<double> magns = TestMagns();
+      for (int i = 0; i < kNumMagns; i++)
+        magns[i] *= 1.0 + 0.1 * std::sin(frame + i * 0.1);
+      view->AddMagns(magns);
+    }
+    else
+      graph->SetBackgroundColor(0, 0, frame & 1, 255);
     return graph->ReadScreenRGBA(pixels.data());
   }
+  int frame = 0;
 };
 
 void FrameBaseline(benchmark::State& state)

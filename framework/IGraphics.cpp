@@ -165,6 +165,7 @@ bool IGraphics::EnsureDrawBitmap()
   if (!mDrawBitmap)
   {
     mDrawBitmap = std::make_unique<LICE_SysBitmap>(mWidth, mHeight);
+    mDrawBitmap->SetUseSharedMemory(mSharedMemoryImages);
     return true;
   }
   if (mDrawBitmap->getWidth() != mWidth || mDrawBitmap->getHeight() != mHeight)
@@ -236,18 +237,24 @@ void IGraphics::OnIdle()
     CloseWindow();
   SyncWithPlug();
   IRECT region;
-  if (!IsDirty(&region))
-    return;
-  mPaceGLFrames = true;
-  DrawRegion(region);
+  // Paced from here: a GL picture that is not due yet leaves its control
+  // out of the region, so an unchanged picture is not drawn and sent again.
+  mPaceGLFrames = mGLFramePacing;
+  const bool dirty = IsDirty(&region);
+  if (dirty)
+    DrawRegion(region);
   mPaceGLFrames = false;
-  ShowRegion(mLastRedraw);
+  if (dirty)
+    ShowRegion(mLastRedraw);
 }
 
 void IGraphics::ShowRegion(const IRECT& region)
 {
-  if (mWindowImpl && mDrawBitmap)
-    mWindowImpl->Show(mDrawBitmap.get(), region);
+  if (!mWindowImpl || !mDrawBitmap)
+    return;
+  const double start = IControl::NowMs();
+  mWindowImpl->Show(mDrawBitmap.get(), region);
+  mStageTimes.showMs += IControl::NowMs() - start;
 }
 
 void IGraphics::OnWindowExposed(const IRECT& region)

@@ -183,6 +183,20 @@ public:
   void DrawRegion(const IRECT& region);
   // Whether the drawing surface exists (made by the first draw).
   bool HasDrawSurface() const { return mDrawBitmap != nullptr; }
+  // Time spent so far, in ms, putting GL pictures into the drawing surface
+  // and showing the surface on the window.
+  struct StageTimes
+  {
+    double blitMs = 0.0, showMs = 0.0;
+  };
+  const StageTimes& GetStageTimes() const { return mStageTimes; }
+  // Off, the tick renders a GL frame whenever one is pending (benchmarks
+  // that time every frame); on by default.
+  void SetGLFramePacing(bool on) { mGLFramePacing = on; }
+  // Off, the surface goes to the window with XPutImage even where the X
+  // server could share memory (as to a remote server; for comparisons).
+  // Set before the window opens; on by default.
+  void SetSharedMemoryImages(bool on) { mSharedMemoryImages = on; }
 
   // Called by the window when the X server asks for a region again.
   void OnWindowExposed(const IRECT& region);
@@ -193,6 +207,9 @@ private:
   void ApplyParamToControls(int paramIdx, double normalized);
   void DrawGLPictures(const IRECT& region);
   LICE_IBitmap* PacedGLBitmap(IControl* control);
+  // Whether the control's pending GL picture may be rendered at this time
+  // (true when none is pending).
+  bool GLFrameDue(const IControl* control, double nowMs) const;
   // True when the surface was made just now (its pixels are all blank).
   bool EnsureDrawBitmap();
   void DrawBackground();
@@ -225,6 +242,9 @@ private:
   // The redraw tick paces GL pictures: at most FPS frames a second, and a
   // frame that took T ms is followed by at least T ms without one.
   bool mPaceGLFrames = false;
+  bool mGLFramePacing = true;
+  bool mSharedMemoryImages = true;
+  StageTimes mStageTimes;
   std::unordered_map<const IControl*, double> mNextGLFrameMs;
 
   IGraphicsWindow* mWindowImpl = nullptr;

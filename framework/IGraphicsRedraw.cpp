@@ -72,9 +72,13 @@ bool IGraphics::IsDirty(IRECT* region)
   IRECT r = mPendingRegion;
   if (mFullRedraw)
     r = IRECT(0, 0, mWidth, mHeight);
+  const double now = mPaceGLFrames ? IControl::NowMs() : 0.0;
   for (IControl* c : mControls)
     if (c->IsDirty())
     {
+      // Its new picture is not due yet: the mark stays for the tick that renders it.
+      if (mPaceGLFrames && !GLFrameDue(c, now))
+        continue;
       r = Union(r, PaintExtent(c));
       c->SetClean();
     }
@@ -156,10 +160,20 @@ void IGraphics::DrawGLPictures(const IRECT& region)
     if (LICE_IBitmap* gl = PacedGLBitmap(c))
     {
       const IRECT* r = c->GetRECT();
+      const double start = IControl::NowMs();
       LICE_Blit(mDrawBitmap.get(), gl, r->L, r->T, 0, 0, std::min(r->W(), gl->getWidth()),
                 std::min(r->H(), gl->getHeight()), 1.0f, IChannelBlend::kBlendClobber, &mClip);
+      mStageTimes.blitMs += IControl::NowMs() - start;
     }
   }
+}
+
+bool IGraphics::GLFrameDue(const IControl* c, double nowMs) const
+{
+  if (!c->IsGLFramePending())
+    return true;
+  auto next = mNextGLFrameMs.find(c);
+  return next == mNextGLFrameMs.end() || nowMs >= next->second;
 }
 
 LICE_IBitmap* IGraphics::PacedGLBitmap(IControl* c)
@@ -168,7 +182,7 @@ LICE_IBitmap* IGraphics::PacedGLBitmap(IControl* c)
     return c->GetGLBitmap();
   const double start = IControl::NowMs();
   auto next = mNextGLFrameMs.find(c);
-  if (mPaceGLFrames && next != mNextGLFrameMs.end() && start < next->second)
+  if (mPaceGLFrames && !GLFrameDue(c, start))
   {
     // Not yet: the old picture stays, and a later tick draws the new one.
     mPendingRegion = Union(mPendingRegion, *c->GetRECT());

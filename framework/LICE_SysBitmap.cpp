@@ -1,9 +1,15 @@
 #include "framework/LICE_SysBitmap.h"
 
+#include "framework/XErrorTrap.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -30,28 +36,89 @@ bool LICE_SysBitmap::resize(int w, int h)
   if (w == mWidth && h == mHeight)
     return true;
   // The X image points into the pixels; it is made again at the next show.
-  if (mImage)
-  {
-    XImage* image = static_cast<XImage*>(mImage);
-    image->data = nullptr;
-    XDestroyImage(image);
-    mImage = nullptr;
-  }
+  ReleaseImage();
   mBits.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
   mWidth = w;
   mHeight = h;
   return true;
 }
 
+void LICE_SysBitmap::ReleaseImage()
+{
+  if (!mImage)
+    return;
+  XImage* image = static_cast<XImage*>(mImage);
+  if (mShared)
+  {
+    // The picture stays: back into our own memory before the segment goes.
+    std::memcpy(mBits.data(), mShared, mBits.size() * sizeof(LICE_pixel));
+    auto* info = static_cast<XShmSegmentInfo*>(mShmInfo);
+    Display* display = static_cast<Display*>(mDisplay);
+    {
+      // A server that lost the segment already must not end the host.
+      XErrorTrap trap(display);
+      XShmDetach(display, info);
+      trap.Failed();
+    }
+    shmdt(info->shmaddr);
+    delete info;
+    mShmInfo = nullptr;
+    mShared = nullptr;
+  }
+  image->data = nullptr; // our pixels, not Xlib's
+  XDestroyImage(image);
+  mImage = nullptr;
+}
+
+bool LICE_SysBitmap::ShareWithServer(void* displayPtr, void* visualPtr, int depth)
+{
+  Display* display = static_cast<Display*>(displayPtr);
+  if (!mUseShared || mBits.empty() || !XShmQueryExtension(display))
+    return false;
+  auto* info = new XShmSegmentInfo();
+  XImage* image = XShmCreateImage(display, static_cast<Visual*>(visualPtr), static_cast<unsigned>(depth), ZPixmap,
+                                  nullptr, info, static_cast<unsigned>(mWidth), static_cast<unsigned>(mHeight));
+  const size_t bytes = mBits.size() * sizeof(LICE_pixel);
+  bool attached = false;
+  if (image && image->bits_per_pixel == 32 && image->bytes_per_line == mWidth * 4)
+  {
+    info->shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    void* address = info->shmid >= 0 ? shmat(info->shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
+    if (address != reinterpret_cast<void*>(-1))
+    {
+      info->shmaddr = static_cast<char*>(address);
+      info->readOnly = True;
+      // A server on another machine (or one that refuses) fails the attach.
+      XErrorTrap trap(display);
+      attached = XShmAttach(display, info) && !trap.Failed();
+      if (!attached)
+        shmdt(address);
+    }
+    // Both sides attached (or given up): the segment goes with the last detach.
+    if (info->shmid >= 0)
+      shmctl(info->shmid, IPC_RMID, nullptr);
+  }
+  if (!attached)
+  {
+    if (image)
+    {
+      image->data = nullptr;
+      XDestroyImage(image);
+    }
+    delete info;
+    return false;
+  }
+  image->data = info->shmaddr;
+  mShared = reinterpret_cast<LICE_pixel*>(info->shmaddr);
+  std::memcpy(mShared, mBits.data(), bytes);
+  mShmInfo = info;
+  mImage = image;
+  return true;
+}
+
 void LICE_SysBitmap::ReleaseWindowResources()
 {
-  if (mImage)
-  {
-    XImage* image = static_cast<XImage*>(mImage);
-    image->data = nullptr; // our pixels, not Xlib's
-    XDestroyImage(image);
-    mImage = nullptr;
-  }
+  ReleaseImage();
   if (mGC && mDisplay)
     XFreeGC(static_cast<Display*>(mDisplay), static_cast<GC>(mGC));
   mGC = nullptr;
@@ -81,6 +148,8 @@ bool LICE_SysBitmap::PrepareImage(void* displayPtr, unsigned long window)
   mShift[0] = MaskShift(visual->red_mask);
   mShift[1] = MaskShift(visual->green_mask);
   mShift[2] = MaskShift(visual->blue_mask);
+  if (mSameLayout && ShareWithServer(display, visual, attrs.depth))
+    return true;
   if (!mSameLayout)
     mConverted.assign(mBits.size(), 0);
 
@@ -126,10 +195,14 @@ bool LICE_SysBitmap::ShowOnWindow(void* display, unsigned long window, const IRE
       }
   }
   Display* d = static_cast<Display*>(display);
-  XPutImage(d, window, static_cast<GC>(mGC), static_cast<XImage*>(mImage), l, t, l, t, static_cast<unsigned>(r - l),
-            static_cast<unsigned>(b - t));
+  const auto w = static_cast<unsigned>(r - l), h = static_cast<unsigned>(b - t);
+  if (mShared)
+    XShmPutImage(d, window, static_cast<GC>(mGC), static_cast<XImage*>(mImage), l, t, l, t, w, h, False);
+  else
+    XPutImage(d, window, static_cast<GC>(mGC), static_cast<XImage*>(mImage), l, t, l, t, w, h);
   // Wait until the server has drawn it: a host reading the window back on
-  // its own connection must see this picture, not the one before.
+  // its own connection must see this picture, not the one before, and the
+  // next drawing into shared pixels must not reach the server's copy.
   XSync(d, False);
   return true;
 }

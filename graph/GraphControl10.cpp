@@ -226,6 +226,7 @@ LICE_IBitmap* GraphControl10::GetGLBitmap()
   // Taken before the frame copies its data: a request arriving meanwhile
   // brings the next frame.
   const bool dirty = mGraphDirty.exchange(false);
+  const double start = dirty ? NowMs() : 0.0;
   // The drawers copy what the frame shows before the GL context is bound
   // (binding takes a lock of its own); their copies wait for nobody.
   if (dirty)
@@ -234,7 +235,10 @@ LICE_IBitmap* GraphControl10::GetGLBitmap()
   if (!BindContext())
     return nullptr;
   if (dirty && RenderFrame())
+  {
+    mStageTimes.buildMs += NowMs() - start;
     FinishFrame();
+  }
   UnbindContext();
   return GetLastGLBitmap();
 }
@@ -255,15 +259,14 @@ bool GraphControl10::RenderFrame()
   UploadBackgroundImage();
 
   if (mGLBitmap == nullptr)
+  {
     mGLBitmap = new LICE_GL_SysBitmap(width, height);
+    mPictureDrawn = false;
+  }
   if (!mGLBitmap->IsValid())
     return false;
 
-  LICE_pixel clear = 0;
-  for (int i = 0; i < 4; i++)
-    clear |= static_cast<LICE_pixel>(static_cast<int>(mBackgroundColor[i] * 255.0f) & 255) << (8 * i);
-  mGLBitmap->clear(clear);
-
+  // Cleared when the frame turns out to be new (FinishFrame).
   nvgBeginFrame(mVg, static_cast<float>(width), static_cast<float>(height), 1.0f);
   DrawBackgroundImage(width, height);
 
@@ -347,10 +350,33 @@ void GraphControl10::DrawSeparator(int width)
 
 void GraphControl10::FinishFrame()
 {
-  // Draws into the bitmap's framebuffer, which clear left bound.
-  mGLBitmap->BindFramebuffer();
+  LICE_pixel clear = 0;
+  for (int i = 0; i < 4; i++)
+    clear |= static_cast<LICE_pixel>(static_cast<int>(mBackgroundColor[i] * 255.0f) & 255) << (8 * i);
+  // The same commands on the same clear: the picture already there (and
+  // read back) is this frame's, so GL need not draw it again.
+  const double compared = NowMs();
+  const bool repeats = nvgFrameRepeatsLast(mVg);
+  mStageTimes.buildMs += NowMs() - compared;
+  if (repeats && mPictureDrawn && clear == mPictureClear)
+  {
+    nvgCancelFrame(mVg);
+    ++mNumRepeatedFrames;
+    return;
+  }
+  // Leaves the bitmap's framebuffer bound for the drawing.
+  mGLBitmap->clear(clear);
+  mPictureClear = clear;
+  mPictureDrawn = true;
+  const double start = NowMs();
   nvgEndFrame(mVg);
+  // The read-back would wait for the same; finishing first tells GL's
+  // share from the copy's.
+  glFinish();
+  const double executed = NowMs();
   mGLBitmap->ReadBack();
+  mStageTimes.glMs += executed - start;
+  mStageTimes.readBackMs += NowMs() - executed;
   ++mNumRenderedFrames;
 }
 

@@ -105,8 +105,20 @@ public:
   void UpdateAutoAdjust();
 
   // --- For tests, benchmarks and drawers ---
-  // Frames rendered since construction.
+  // Frames rendered since construction, and of those requested the ones
+  // that drew exactly what the picture already showed (no GL work, no
+  // read-back).
   int GetNumRenderedFrames() const { return mNumRenderedFrames; }
+  int GetNumRepeatedFrames() const { return mNumRepeatedFrames; }
+  // Time spent in the stages of the frames rendered so far, in ms: the
+  // drawers' copies, the drawing commands and their comparison with the
+  // last frame's, GL executing them (to glFinish), and copying the picture
+  // out.
+  struct StageTimes
+  {
+    double buildMs = 0.0, glMs = 0.0, readBackMs = 0.0;
+  };
+  const StageTimes& GetStageTimes() const { return mStageTimes; }
   // Whether frames can be rendered; makes the renderer on first use (so
   // does every call that renders or binds).
   bool HasRenderer() { return EnsureRenderer(); }
@@ -130,7 +142,8 @@ private:
   // first); false when there is no render target.
   bool RenderFrame();
   void StepAutoAdjust();
-  // Has GL execute the built frame and copies the picture back.
+  // Has GL execute the built frame and copies the picture back, unless the
+  // frame repeats the picture already there.
   void FinishFrame();
   // The background picture becomes a renderer image once, on first use.
   void UploadBackgroundImage();
@@ -173,4 +186,9 @@ private:
   LICE_GL_SysBitmap* mGLBitmap = nullptr;
   std::shared_ptr<GraphRendererPool> mPool;
   int mNumRenderedFrames = 0;
+  int mNumRepeatedFrames = 0;
+  // Whether the render target holds a drawn frame, and its clear colour.
+  bool mPictureDrawn = false;
+  uint32_t mPictureClear = 0;
+  StageTimes mStageTimes;
 };

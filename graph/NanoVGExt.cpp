@@ -110,11 +110,13 @@ int ExtRenderCreateTexture(void* uptr, int type, int w, int h, int imageFlags, c
                        data[1] == 255 && data[2] == 255 && data[3] == 255;
     if (image > 0 && white && ext->nwhiteImages < kMaxWhiteImages)
       ext->whiteImages[ext->nwhiteImages++] = image;
+    ext->imagesChanged = 1;
     return image;
   }
 
   // A float image is an RGBA image to the shader (texType 1 leaves the
   // sampled (value, 0, 0, 1) unchanged); only its storage differs.
+  Ext(uptr)->imagesChanged = 1;
   GLNVGcontext* gl = &Ext(uptr)->gl;
   GLNVGtexture* tex = glnvg__allocTexture(gl);
   if (tex == nullptr)
@@ -169,6 +171,16 @@ int ExtRenderUpdateTexture(void* uptr, int image, int x, int y, int w, int h, co
   return 1;
 }
 
+void ExtRenderCancel(void* uptr)
+{
+  GLNVGextContext* ext = Ext(uptr);
+  if (ext->frameCompared != 0 && ext->frameDiffers != 0)
+    ext->nlastVerts = -1;
+  ext->frameCompared = 0;
+  ext->tradeVerts = 0;
+  glnvg__renderCancel(uptr);
+}
+
 void ExtRenderDelete(void* uptr)
 {
   GLNVGextContext* ext = Ext(uptr);
@@ -178,6 +190,10 @@ void ExtRenderDelete(void* uptr)
   ext->callColormaps = nullptr;
   free(ext->indices);
   ext->indices = nullptr;
+  free(ext->lastFrame);
+  ext->lastFrame = nullptr;
+  free(ext->lastVerts);
+  ext->lastVerts = nullptr;
   glnvg__deleteShader(&ext->solid);
   glnvg__renderDelete(uptr);
 }
@@ -213,7 +229,11 @@ extern "C" void nvgBeginFrame(NVGcontext* ctx, float windowWidth, float windowHe
   nvgBeginFrame_nanovg(ctx, windowWidth, windowHeight, devicePixelRatio);
   GLNVGextContext* ext = ExtOf(ctx);
   if (ext != nullptr)
+  {
     ext->stateColormaps[0] = 0;
+    ext->frameCompared = 0;
+    ext->tradeVerts = 0;
+  }
 }
 
 // --- Public additions ---
@@ -225,6 +245,7 @@ NVGcontext* nvgCreateGL2Ext(int flags)
     return nullptr;
   ext->locColormapTex = -1;
   ext->locUseColormap = -1;
+  ext->nlastVerts = -1;
 
   NVGparams params;
   memset(&params, 0, sizeof(params));
@@ -234,7 +255,7 @@ NVGcontext* nvgCreateGL2Ext(int flags)
   params.renderUpdateTexture = ExtRenderUpdateTexture;
   params.renderGetTextureSize = glnvg__renderGetTextureSize;
   params.renderViewport = glnvg__renderViewport;
-  params.renderCancel = glnvg__renderCancel;
+  params.renderCancel = ExtRenderCancel;
   params.renderFlush = ExtRenderFlush;
   params.renderFill = ExtRenderFill;
   params.renderStroke = ExtRenderStroke;
@@ -291,6 +312,93 @@ void nvgQuad(NVGcontext* ctx, const double corners[8], int image)
                               ctx->fringeWidth);
   ctx->drawCallCount++;
   ctx->textTriCount += 2;
+}
+
+namespace
+{
+// The bytes of one frame's record, compared with the last frame's while
+// they are written over it.
+class FrameRecord
+{
+public:
+  FrameRecord(GLNVGextContext* ext, size_t size) : mExt(ext), mOldSize(ext->nlastFrame)
+  {
+    if (size > ext->clastFrame)
+    {
+      auto* grown = static_cast<unsigned char*>(realloc(ext->lastFrame, size));
+      if (grown == nullptr)
+      {
+        mFailed = true;
+        ext->nlastFrame = 0; // nothing kept to compare with
+        return;
+      }
+      ext->lastFrame = grown;
+      ext->clastFrame = size;
+    }
+    mSame = size == mOldSize;
+    ext->nlastFrame = size;
+  }
+
+  void Add(const void* bytes, size_t n)
+  {
+    if (mFailed || n == 0)
+      return;
+    unsigned char* at = mExt->lastFrame + mAt;
+    if (mSame && std::memcmp(at, bytes, n) == 0)
+    {
+      mAt += n;
+      return;
+    }
+    mSame = false;
+    std::memcpy(at, bytes, n);
+    mAt += n;
+  }
+
+  bool Same() const { return !mFailed && mSame; }
+
+private:
+  GLNVGextContext* mExt;
+  size_t mOldSize;
+  size_t mAt = 0;
+  bool mSame = false;
+  bool mFailed = false;
+};
+} // namespace
+
+bool nvgFrameRepeatsLast(NVGcontext* ctx)
+{
+  GLNVGextContext* ext = ExtOf(ctx);
+  if (ext == nullptr)
+    return false;
+  const GLNVGcontext* gl = &ext->gl;
+  // Vertices, the bulk: compared here, kept after the flush (ExtRenderFlush).
+  const bool sameVerts = ext->nlastVerts == gl->nverts &&
+                         (gl->nverts == 0 || std::memcmp(ext->lastVerts, gl->verts,
+                                                         sizeof(NVGvertex) * static_cast<size_t>(gl->nverts)) == 0);
+  ext->frameCompared = 1;
+  ext->tradeVerts = sameVerts ? 0 : 1;
+  const int counts[4] = {gl->nverts, gl->npaths, gl->ncalls, gl->nuniforms};
+  const size_t uniformSize = sizeof(GLNVGfragUniforms);
+  const size_t size = sizeof counts + sizeof gl->view + sizeof(GLNVGpath) * static_cast<size_t>(gl->npaths) +
+                      (sizeof(GLNVGcall) + sizeof(int)) * static_cast<size_t>(gl->ncalls) +
+                      uniformSize * static_cast<size_t>(gl->nuniforms);
+  FrameRecord record(ext, size);
+  record.Add(counts, sizeof counts);
+  record.Add(gl->view, sizeof gl->view);
+  record.Add(gl->paths, sizeof(GLNVGpath) * static_cast<size_t>(gl->npaths));
+  record.Add(gl->calls, sizeof(GLNVGcall) * static_cast<size_t>(gl->ncalls));
+  for (int i = 0; i < gl->ncalls; i++)
+  {
+    const int colormap = CallColormap(ext, i);
+    record.Add(&colormap, sizeof colormap);
+  }
+  // Only the bytes of each block that NanoVG writes (blocks are padded).
+  for (int i = 0; i < gl->nuniforms; i++)
+    record.Add(gl->uniforms + static_cast<size_t>(i) * static_cast<size_t>(gl->fragSize), uniformSize);
+  const bool same = sameVerts && record.Same() && ext->imagesChanged == 0;
+  ext->imagesChanged = 0;
+  ext->frameDiffers = same ? 0 : 1;
+  return same;
 }
 
 void nvgSetColormap(NVGcontext* ctx, int image)

@@ -1,6 +1,7 @@
 // What this system adds to the vector renderer (NanoVG on its OpenGL 2 back
 // end): image-filled quads, a creation flag that drops the fringe of convex
-// fills, a colormap in the renderer state, and one-channel float images.
+// fills, a colormap in the renderer state, one-channel float images, and
+// telling a frame that repeats the last one.
 #pragma once
 
 #include "nanovg.h"
@@ -26,6 +27,14 @@ void nvgDeleteGL2Ext(NVGcontext* ctx);
 // current fill paint; image >= 0 replaces the paint's image. With a 1 x 1
 // white image it is a solid quad in the fill colour, without tessellation.
 void nvgQuad(NVGcontext* ctx, const double corners[8], int image);
+
+// Whether the frame built since nvgBeginFrame draws exactly what the frame
+// last passed to this call drew: the same calls, paths, vertices, uniforms
+// and colormaps, and no image made, changed or deleted in between. A frame
+// that differs becomes the one to compare with when it is drawn
+// (nvgEndFrame); one drawn without this call, or dropped (nvgCancelFrame),
+// leaves none. False for a renderer made elsewhere.
+bool nvgFrameRepeatsLast(NVGcontext* ctx);
 
 // Colormap texture of the following convex fills; 0 turns it off. Saved and
 // restored with the rest of the renderer state.

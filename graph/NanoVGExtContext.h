@@ -35,6 +35,22 @@ struct GLNVGextContext
   // Images made as one opaque white texel and not changed since.
   int whiteImages[kMaxWhiteImages];
   int nwhiteImages;
+  // What the last frame compared by nvgFrameRepeatsLast drew: its vertices
+  // (a buffer traded with the back end's after the flush, not copied; -1
+  // vertices: nothing to compare with), the rest as bytes, and whether an
+  // image was made, changed or deleted since.
+  NVGvertex* lastVerts;
+  int nlastVerts;
+  int clastVerts;
+  unsigned char* lastFrame;
+  size_t nlastFrame;
+  size_t clastFrame;
+  int imagesChanged;
+  // The frame being built was compared; its vertices differ from the
+  // last; it differs at all (dropping it leaves no record to trust).
+  int frameCompared;
+  int tradeVerts;
+  int frameDiffers;
 };
 
 GLNVGextContext* Ext(void* uptr) { return static_cast<GLNVGextContext*>(uptr); }
@@ -65,9 +81,11 @@ void RecordCallColormap(GLNVGextContext* ext, int callsBefore, int colormap)
 
 int CallColormap(GLNVGextContext* ext, int call) { return call < ext->ccallColormaps ? ext->callColormaps[call] : 0; }
 
-// Forgets image as a white one (it is being changed or deleted).
+// Forgets image as a white one (it is being changed or deleted); either way
+// a frame drawing the same calls may now show something else.
 void ForgetWhiteImage(GLNVGextContext* ext, int image)
 {
+  ext->imagesChanged = 1;
   for (int i = 0; i < ext->nwhiteImages; i++)
     if (ext->whiteImages[i] == image)
       ext->whiteImages[i--] = ext->whiteImages[--ext->nwhiteImages];

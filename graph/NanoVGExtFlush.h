@@ -139,6 +139,23 @@ void ExtRenderFlush(void* uptr)
     EndFlush(gl);
   }
 
+  // The compared frame's vertices become the record by trading buffers; a
+  // frame drawn without comparing leaves no record to trust.
+  if (ext->frameCompared == 0)
+    ext->nlastVerts = -1;
+  else if (ext->tradeVerts != 0)
+  {
+    NVGvertex* verts = gl->verts;
+    const int cverts = gl->cverts;
+    gl->verts = ext->lastVerts;
+    gl->cverts = ext->clastVerts;
+    ext->lastVerts = verts;
+    ext->clastVerts = cverts;
+    ext->nlastVerts = gl->nverts;
+  }
+  ext->frameCompared = 0;
+  ext->tradeVerts = 0;
+
   gl->nverts = 0;
   gl->npaths = 0;
   gl->ncalls = 0;

@@ -17,7 +17,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Top down, as the picture lists them.
-folders=(host plugin editor view3d graph dsp framework/lv2 framework/vst3 framework framework/include/acf)
+folders=(host plugin editor view3d graph dsp framework/lv2 framework/vst3 framework/clap framework framework/include/acf)
 
 usage() {
   echo "usage: $0 [--check README.md]" >&2

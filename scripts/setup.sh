@@ -11,7 +11,7 @@ packages=(
   xvfb xauth x11-utils
   lv2-dev sordi lilv-utils liblilv-dev
   jalv jackd2 libjack-jackd2-dev pipewire-bin pipewire-jack sndfile-tools netpbm x11-apps
-  lsp-plugins-lv2 x42-plugins zam-plugins
+  lsp-plugins-lv2 x42-plugins zam-plugins qtractor
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
 )
 

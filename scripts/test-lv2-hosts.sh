@@ -17,9 +17,22 @@ mkdir -p "$out"
 export LV2_PATH="$PWD/build/lv2:/usr/lib/lv2"
 
 pids=()
+jackd_pid=
+# Ends a process of ours: the signal, then SIGKILL if it is still there
+# after two seconds (sndfile-jackplay at times ignores SIGTERM).
+stop() {
+  kill "-$2" "$1" 2>/dev/null || return 0
+  for _ in $(seq 20); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  kill -KILL "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
 cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    [[ "${pids[i]}" == "$jackd_pid" ]] || stop "${pids[i]}" TERM
+  done
+  # Last, and on SIGINT: otherwise jackd leaves its server registered, and
+  # JACK has 8 such slots for everyone on the machine.
+  [[ -z "$jackd_pid" ]] || stop "$jackd_pid" INT
 }
 trap cleanup EXIT
 
@@ -30,7 +43,8 @@ export DISPLAY=":$disp"
 server="crest$$"
 export JACK_DEFAULT_SERVER="$server"
 jackd -n "$server" -r -d dummy -r 44100 -p 256 >"$out/jackd.log" 2>&1 &
-pids+=($!)
+jackd_pid=$!
+pids+=($jackd_pid)
 sleep 2
 
 # Music: the host's demo signal, passed through the ACF build into a file.

@@ -329,6 +329,7 @@ TEST(IGraphicsDrawing, TheTickPacesGLFrames)
   // Cheap frames asked for at every 10 ms tick: at most 25 a second.
   auto* cheap = new CostlyGLControl(&e.plug, IRECT(0, 0, 50, 50), &now, 0.0);
   e.graphics->AttachControl(cheap);
+  const int redraws = e.graphics->GetNumRedraws();
   for (int tick = 0; tick < 100; ++tick, now += 10.0)
   {
     cheap->pending = true;
@@ -337,6 +338,9 @@ TEST(IGraphicsDrawing, TheTickPacesGLFrames)
   }
   EXPECT_GE(cheap->asked, 24);
   EXPECT_LE(cheap->asked, 26);
+  // The ticks between two frames leave the control's old picture alone:
+  // nothing is redrawn (or sent to the window) for it.
+  EXPECT_EQ(e.graphics->GetNumRedraws() - redraws, cheap->asked);
 
   // A 60 ms frame at 40 ms ticks: the next waits 60 ms after it ended.
   e.graphics->ClearControls();

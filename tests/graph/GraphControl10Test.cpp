@@ -83,10 +83,19 @@ TEST(GraphControl10Test, RendersOnlyWhenDirtyStartingDirty)
   EXPECT_EQ(drawer.mLastWidth, 64);
   EXPECT_EQ(drawer.mLastHeight, 48);
 
+  // Dirty again with nothing changed: the drawers draw, and the frame is
+  // found to repeat the picture already there, which stays.
   rig.Graph().SetGraphDirty(true);
   EXPECT_EQ(rig.Graph().GetGLBitmap(), first);
-  EXPECT_EQ(rig.Graph().GetNumRenderedFrames(), 2);
+  EXPECT_EQ(rig.Graph().GetNumRenderedFrames(), 1);
+  EXPECT_EQ(rig.Graph().GetNumRepeatedFrames(), 1);
   EXPECT_EQ(drawer.mNumPre, 2);
+
+  // Another clear colour is a new picture.
+  rig.Graph().SetBackgroundColor(0, 0, 40, 255);
+  EXPECT_EQ(rig.Graph().GetGLBitmap(), first);
+  EXPECT_EQ(rig.Graph().GetNumRenderedFrames(), 2);
+  EXPECT_EQ(rig.Graph().GetNumRepeatedFrames(), 1);
 
   // Not dirty and no picture yet (after a resize): none to show.
   rig.Graph().Resize(32, 32);

@@ -243,3 +243,55 @@ TEST(NanoVGExtTest, PlainRendererIgnoresTheColormapCalls)
   nvgCancelFrame(plain);
   nvgDeleteGL2(plain);
 }
+
+TEST(NanoVGExtTest, FrameRepeatsLastOnlyWhenItDrawsTheSame)
+{
+  OffscreenCanvas canvas(32, 32);
+  ASSERT_HAS_GL(canvas.IsValid());
+  NVGcontext* vg = canvas.Vg();
+  const int image = MakeFloatImage(vg, 0.25f);
+  // Builds a frame and asks, then draws it when it is new (as the graph
+  // does) or drops it.
+  auto repeats = [&](float x, NVGcolor colour, int colormap) {
+    canvas.Bitmap()->BindFramebuffer();
+    nvgBeginFrame(vg, 32, 32, 1.0f);
+    nvgSetColormap(vg, colormap);
+    nvgBeginPath(vg);
+    nvgMoveTo(vg, x, 4);
+    nvgLineTo(vg, 28, 20);
+    nvgStrokeColor(vg, colour);
+    nvgStroke(vg);
+    FillRectWithImage(vg, 0, 24, 8, 8, image);
+    const bool same = nvgFrameRepeatsLast(vg);
+    if (same)
+      nvgCancelFrame(vg);
+    else
+      nvgEndFrame(vg);
+    return same;
+  };
+  const NVGcolor red = nvgRGBA(255, 0, 0, 255);
+  EXPECT_FALSE(repeats(4, red, 0)) << "the first frame has nothing to repeat";
+  EXPECT_TRUE(repeats(4, red, 0));
+  EXPECT_FALSE(repeats(5, red, 0)) << "a vertex moved";
+  EXPECT_TRUE(repeats(5, red, 0));
+  EXPECT_FALSE(repeats(5, nvgRGBA(255, 0, 1, 255), 0)) << "another colour";
+  EXPECT_FALSE(repeats(5, red, image)) << "another colormap";
+  EXPECT_TRUE(repeats(5, red, image));
+
+  std::vector<float> values(16, 0.75f);
+  nvgUpdateImage(vg, image, reinterpret_cast<const unsigned char*>(values.data()));
+  EXPECT_FALSE(repeats(5, red, image)) << "an image it draws changed";
+  EXPECT_TRUE(repeats(5, red, image));
+
+  // A frame drawn without asking leaves nothing to repeat.
+  canvas.Frame([&](NVGcontext* v) { FillRectWithImage(v, 0, 0, 8, 8, image); });
+  EXPECT_FALSE(repeats(5, red, image));
+  EXPECT_TRUE(repeats(5, red, image));
+
+  // Nor does a new frame that was asked about and then dropped.
+  nvgBeginFrame(vg, 32, 32, 1.0f);
+  FillRectWithImage(vg, 0, 0, 8, 8, image);
+  EXPECT_FALSE(nvgFrameRepeatsLast(vg));
+  nvgCancelFrame(vg);
+  EXPECT_FALSE(repeats(5, red, image));
+}

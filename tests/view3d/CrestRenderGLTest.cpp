@@ -251,11 +251,14 @@ TEST_F(CrestRenderGL, ModesOutsideZeroToTwoDrawNothing)
 
 TEST_F(CrestRenderGL, EachSpectrumGetsAFrameRendered)
 {
+  // Rendered, or found to repeat the picture there (a spectrum between two
+  // history lines at this speed).
+  auto answered = [&] { return graph->GetNumRenderedFrames() + graph->GetNumRepeatedFrames(); };
   Read();
-  const int frames = graph->GetNumRenderedFrames();
+  const int frames = answered();
   Read();
-  EXPECT_EQ(graph->GetNumRenderedFrames(), frames); // nothing changed
+  EXPECT_EQ(answered(), frames); // nothing changed
   view->AddMagns(SineMagns(50, 1.0));
   Read();
-  EXPECT_EQ(graph->GetNumRenderedFrames(), frames + 1);
+  EXPECT_EQ(answered(), frames + 1);
 }
