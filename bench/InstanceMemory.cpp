@@ -17,13 +17,10 @@
 // loaded machine.
 //
 // One function per plug-in format measures: LV2 through lilv, VST3 and
-// CLAP through the tests' own hosts (tests/support/Vst3Host, ClapHost). CLAP
-// is measured where the build has the CLAP module (CREST_CLAP_MODULE).
+// CLAP through the tests' own hosts (tests/support/Vst3Host, ClapHost).
 #include "bench/Lv2Rig.h"
-#include "tests/support/Vst3Host.h"
-#ifdef CREST_CLAP_MODULE
 #include "tests/support/ClapHost.h"
-#endif
+#include "tests/support/Vst3Host.h"
 
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
@@ -327,11 +324,8 @@ Figures Vst3Memory(const Target& target, int extra)
 
 // --- CLAP ---
 
-Figures ClapMemory([[maybe_unused]] const Target& target, [[maybe_unused]] int extra)
+Figures ClapMemory(const Target& target, int extra)
 {
-#ifndef CREST_CLAP_MODULE
-  return Failed("this build has no CLAP host");
-#else
   // As for VST3: the host's buffers first, the module with the first
   // instance.
   constexpr uint32_t kChannels = 2;
@@ -382,7 +376,6 @@ Figures ClapMemory([[maybe_unused]] const Target& target, [[maybe_unused]] int e
   f.first = one - before;
   f.perInstance = (all - one) / extra;
   return f;
-#endif
 }
 
 // --- By format ---
@@ -456,11 +449,7 @@ int main(int argc, char** argv)
     {"LV2", "x42 30-band spectrum (stereo)", path, "http://gareus.org/oss/lv2/meters#spectr30stereo"});
   targets.push_back({"VST3", "QX Crest Stereo", CREST_VST3_BUNDLE, "QX Crest Stereo"});
   targets.push_back({"VST3", "ZamEQ2", "/usr/lib/vst3/ZamEQ2.vst3", "ZamEQ2"});
-#ifdef CREST_CLAP_MODULE
   targets.push_back({"CLAP", "QX Crest Stereo", CREST_CLAP_MODULE, "QX Crest Stereo"});
-#else
-  targets.push_back({"CLAP", "QX Crest Stereo", "", "QX Crest Stereo"});
-#endif
   targets.push_back({"CLAP", "ZamEQ2", "/usr/lib/clap/ZamEQ2.clap", "ZamEQ2"});
 
   std::printf("Memory per instance: resident growth over %d instances after the first, each activated and run "
