@@ -7,7 +7,8 @@
 // each, and the resident size is read again; the growth divided by N is the
 // figure. Every measurement runs in a child process of its own, so that
 // memory freed by one cannot hide the growth of the next. Our plug-ins are
-// measured beside LSP's and x42's analysers in the same run.
+// measured beside LSP's and x42's analysers (LV2) and zam-plugins' ZamEQ2
+// (VST3, CLAP) in the same run.
 //
 // Editor: the time from the UI's instantiation (the window opens and the
 // first picture is drawn) through its first idle call, for a fresh instance
@@ -15,9 +16,11 @@
 // for another build of ours, alternating, so that the ratio holds on a
 // loaded machine.
 //
-// One function per plug-in format measures; LV2 (through lilv) is the only
-// format so far.
+// One function per plug-in format measures: LV2 through lilv, VST3 and
+// CLAP through the tests' own hosts (tests/support/Vst3Host, ClapHost).
 #include "bench/Lv2Rig.h"
+#include "tests/support/ClapHost.h"
+#include "tests/support/Vst3Host.h"
 
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
@@ -28,6 +31,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,7 +43,9 @@ namespace
 {
 constexpr double kMiB = 1024.0 * 1024.0;
 
-// Where a plug-in is found, by format: for LV2 a search path and a URI.
+// Where a plug-in is found, by format: for LV2 a search path and a URI;
+// for VST3 the bundle and the class name; for CLAP the module file and the
+// plug-in's name.
 struct Target
 {
   const char* format;
@@ -264,12 +270,124 @@ Figures Lv2EditorOpen(const Target& target)
   return f;
 }
 
+// --- VST3 ---
+
+Figures Vst3Memory(const Target& target, int extra)
+{
+  // The host's buffers are made before the first reading: two music
+  // channels to read from, and an output block per instance and channel.
+  // The module loads after it, with the first instance, as in lilv.
+  constexpr int kChannels = 2;
+  const std::vector<float> music[kChannels] = {Lv2Rig::Music(0, Lv2Rig::kBlock), Lv2Rig::Music(1, Lv2Rig::kBlock)};
+  const float* in[kChannels] = {music[0].data(), music[1].data()};
+  const size_t n = static_cast<size_t>(extra) + 1;
+  std::vector<std::vector<float>> outs(n * kChannels, std::vector<float>(Lv2Rig::kBlock));
+  // Declared before the instances, so that they go first on every return.
+  std::unique_ptr<Vst3Module> module;
+  v3_class_info_2 cls{};
+  std::vector<std::unique_ptr<Vst3Instance>> instances(n);
+
+  auto start = [&](size_t i) {
+    instances[i] = std::make_unique<Vst3Instance>(*module, cls.class_id);
+    Vst3Instance& p = *instances[i];
+    if (!p.Ok() || p.NIn() > kChannels || p.NOut() > kChannels)
+      return false;
+    if (!p.Activate(44100.0, static_cast<int>(Lv2Rig::kBlock)).empty())
+      return false;
+    float* out[kChannels] = {outs[i * kChannels].data(), outs[i * kChannels + 1].data()};
+    return p.Process(in, out, static_cast<int>(Lv2Rig::kBlock)) == V3_OK;
+  };
+
+  Figures f;
+  const double before = ResidentBytes();
+  module = std::make_unique<Vst3Module>(target.path);
+  if (!module->Ok())
+    return Failed("not installed");
+  const std::vector<v3_class_info_2> classes = module->Classes();
+  const auto found = std::find_if(classes.begin(), classes.end(),
+                                  [&](const v3_class_info_2& c) { return target.id == c.name; });
+  if (found == classes.end())
+    return Failed("no such class");
+  cls = *found;
+  if (!start(0))
+    return Failed("instantiation or processing failed");
+  const double one = ResidentBytes();
+  for (size_t i = 1; i < n; ++i)
+    if (!start(i))
+      return Failed("instantiation or processing failed");
+  const double all = ResidentBytes();
+  f.ok = true;
+  f.first = one - before;
+  f.perInstance = (all - one) / extra;
+  return f;
+}
+
+// --- CLAP ---
+
+Figures ClapMemory(const Target& target, int extra)
+{
+  // As for VST3: the host's buffers first, the module with the first
+  // instance.
+  constexpr uint32_t kChannels = 2;
+  const std::vector<float> music[kChannels] = {Lv2Rig::Music(0, Lv2Rig::kBlock), Lv2Rig::Music(1, Lv2Rig::kBlock)};
+  const size_t n = static_cast<size_t>(extra) + 1;
+  std::vector<std::vector<float>> outs(n * kChannels, std::vector<float>(Lv2Rig::kBlock));
+  std::vector<const float*> in;
+  std::vector<float*> out;
+  in.reserve(kChannels);
+  out.reserve(kChannels);
+  std::unique_ptr<ClapModule> module;
+  std::string id;
+  std::vector<std::unique_ptr<ClapHost>> instances(n);
+
+  auto start = [&](size_t i) {
+    instances[i] = std::make_unique<ClapHost>(*module, id);
+    ClapHost& p = *instances[i];
+    if (!p.Ok() || p.Channels(true) > kChannels || p.Channels(false) > kChannels ||
+        !p.Activate(44100.0, Lv2Rig::kBlock))
+      return false;
+    in.clear();
+    out.clear();
+    for (uint32_t c = 0; c < p.Channels(true); ++c)
+      in.push_back(music[c].data());
+    for (uint32_t c = 0; c < p.Channels(false); ++c)
+      out.push_back(outs[i * kChannels + c].data());
+    return p.Process(in, out, Lv2Rig::kBlock) != CLAP_PROCESS_ERROR;
+  };
+
+  Figures f;
+  const double before = ResidentBytes();
+  module = std::make_unique<ClapModule>(target.path);
+  if (!module->Ok())
+    return Failed("not installed");
+  for (const clap_plugin_descriptor_t* d : module->Descriptors())
+    if (d && d->name && target.id == d->name)
+      id = d->id;
+  if (id.empty())
+    return Failed("no such plug-in");
+  if (!start(0))
+    return Failed("instantiation or processing failed");
+  const double one = ResidentBytes();
+  for (size_t i = 1; i < n; ++i)
+    if (!start(i))
+      return Failed("instantiation or processing failed");
+  const double all = ResidentBytes();
+  f.ok = true;
+  f.first = one - before;
+  f.perInstance = (all - one) / extra;
+  return f;
+}
+
 // --- By format ---
 
 Figures Memory(const Target& target, int extra)
 {
   if (std::strcmp(target.format, "LV2") == 0)
     return Lv2Memory(target, extra);
+  if (std::strcmp(target.format, "VST3") == 0)
+    return Vst3Memory(target, extra);
+  if (std::strcmp(target.format, "CLAP") == 0)
+    return ClapMemory(target, extra);
   return Failed("unknown format");
 }
 
@@ -329,6 +447,10 @@ int main(int argc, char** argv)
   targets.push_back({"LV2", "LSP Spectrum Analyzer x2", path, "http://lsp-plug.in/plugins/lv2/spectrum_analyzer_x2"});
   targets.push_back(
     {"LV2", "x42 30-band spectrum (stereo)", path, "http://gareus.org/oss/lv2/meters#spectr30stereo"});
+  targets.push_back({"VST3", "QX Crest Stereo", CREST_VST3_BUNDLE, "QX Crest Stereo"});
+  targets.push_back({"VST3", "ZamEQ2", "/usr/lib/vst3/ZamEQ2.vst3", "ZamEQ2"});
+  targets.push_back({"CLAP", "QX Crest Stereo", CREST_CLAP_MODULE, "QX Crest Stereo"});
+  targets.push_back({"CLAP", "ZamEQ2", "/usr/lib/clap/ZamEQ2.clap", "ZamEQ2"});
 
   std::printf("Memory per instance: resident growth over %d instances after the first, each activated and run "
               "one block of %u frames (X display: %s)\n",
