@@ -25,7 +25,8 @@ const PlugDescription::Component* ComponentAt(int32_t idx)
 
 // The fields every version of the class record shares; null when idx
 // names no class or info is null.
-template <typename Info> const PlugDescription::Component* StartClassInfo(int32_t idx, Info* info)
+template <typename Info>
+const PlugDescription::Component* StartClassInfo(int32_t idx, Info* info)
 {
   const PlugDescription::Component* c = ComponentAt(idx);
   if (!c || !info)
