@@ -42,6 +42,7 @@ if $ci; then
   step format scripts/format.sh --check
   step "asan build" scripts/build.sh build-asan -DCREST_SANITIZE=address,undefined
   export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-  export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
+  # print_suppressions=0: the tests read the programs' stderr line by line.
+  export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
   step "asan suite" suite build-asan
 fi

@@ -34,7 +34,9 @@ Lv2PluginUi::Lv2PluginUi(Lv2Plugin& plugin, unsigned long parentWindow) : mPlugi
   lilv_free(bundle);
   lilv_uis_free(uis);
 
-  mLibrary = dlopen(binaryPath.c_str(), RTLD_NOW);
+  // Kept mapped to the end, as most hosts keep their plug-ins: the GL driver
+  // that the UI pulled in must still have its name when leaks are reported.
+  mLibrary = dlopen(binaryPath.c_str(), RTLD_NOW | RTLD_NODELETE);
   auto entry = mLibrary ? reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(mLibrary, "lv2ui_descriptor")) : nullptr;
   for (uint32_t i = 0; entry && !mDescriptor; ++i)
   {
@@ -74,8 +76,8 @@ Lv2PluginUi::~Lv2PluginUi()
 {
   if (mHandle)
     mDescriptor->cleanup(mHandle);
-  // The plug-in's own module stays loaded through lilv; this handle only
-  // drops the reference taken here.
+  // The module stays mapped (see the constructor); this only drops the
+  // reference taken there.
   if (mLibrary)
     dlclose(mLibrary);
 }

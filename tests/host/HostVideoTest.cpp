@@ -201,15 +201,19 @@ TEST(HostVideo, InterruptedVideoKeepsWhatWasRendered)
   HostProgram::writeSound(host.path("long.wav"), HostProgram::makeSound(2, 44100, 44100 * 60));
   // Ctrl-C a second after the video has begun (a minute at 1280x720 takes
   // far longer than that); the shell inside the display knows the pid.
-  const std::string script = std::string("'") + CREST_HOST_BIN + "' --bundle '" + CREST_BUNDLE_DIR +
+  // A sanitizer's preloads are for crest-host only, not the shell or Xvfb.
+  const std::string script = std::string("LD_PRELOAD=\"$CREST_PRELOAD\" '") + CREST_HOST_BIN + "' --bundle '" +
+                             CREST_BUNDLE_DIR +
                              "' render long.wav --video long.mp4 & p=$!; "
                              "i=0; while [ ! -s long.mp4.part ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
                              "sleep 1; kill -INT $p; wait $p";
   std::string quoted;
   for (char ch : script)
     quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-  const int status = std::system(
-    ("cd '" + host.dir() + "' && env -u LD_PRELOAD xvfb-run -a sh -c '" + quoted + "' >out.txt 2>err.txt").c_str());
+  const int status = std::system(("cd '" + host.dir() +
+                                  "' && env -u LD_PRELOAD CREST_PRELOAD=\"$LD_PRELOAD\" xvfb-run -a sh -c '" +
+                                  quoted + "' >out.txt 2>err.txt")
+                                   .c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130) << HostProgram::readText(host.path("err.txt"));
   EXPECT_NE(HostProgram::readText(host.path("err.txt")).find("interrupted; long.mp4 holds the first"),

@@ -55,7 +55,8 @@ const StreamTable kStream = {
      MemStream* s = Stream(self);
      const auto take = static_cast<int32_t>(std::min<size_t>(
        {static_cast<size_t>(std::max(n, 0)), static_cast<size_t>(s->perCall), s->data.size() - s->pos}));
-     std::memcpy(buffer, s->data.data() + s->pos, static_cast<size_t>(take));
+     if (take > 0)
+       std::memcpy(buffer, s->data.data() + s->pos, static_cast<size_t>(take));
      s->pos += static_cast<size_t>(take);
      if (got)
        *got = take;
@@ -66,7 +67,8 @@ const StreamTable kStream = {
      const auto take = std::min(std::max(n, 0), s->perCall);
      const auto* b = static_cast<const uint8_t*>(buffer);
      s->data.resize(std::max(s->data.size(), s->pos + static_cast<size_t>(take)));
-     std::memcpy(s->data.data() + s->pos, b, static_cast<size_t>(take));
+     if (take > 0)
+       std::memcpy(s->data.data() + s->pos, b, static_cast<size_t>(take));
      s->pos += static_cast<size_t>(take);
      if (put)
        *put = take;
