@@ -312,12 +312,9 @@ TEST(ClapPlugin, EditorEmbedsInTheHostWindowRunsOnTheHostTimerAndSendsCameraDrag
   window.api = CLAP_WINDOW_API_X11;
   window.x11 = parent;
   ASSERT_TRUE(gui->set_parent(p, &window));
-  Window root = 0, up = 0, *children = nullptr;
-  unsigned n = 0;
-  XQueryTree(display, parent, &root, &up, &children, &n);
-  ASSERT_EQ(n, 1u);
+  const std::vector<Window> children = Children(display, parent);
+  ASSERT_EQ(children.size(), 1u);
   const Window editor = children[0];
-  XFree(children);
 
   for (int i = 0; i < 3; ++i)
   {
@@ -367,9 +364,7 @@ TEST(ClapPlugin, EditorEmbedsInTheHostWindowRunsOnTheHostTimerAndSendsCameraDrag
 
   gui->destroy(p);
   EXPECT_EQ(h.NTimers(), 0u);
-  XQueryTree(display, parent, &root, &up, &children, &n);
-  XFree(children);
-  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(Children(display, parent).size(), 0u);
   XDestroyWindow(display, parent);
   XCloseDisplay(display);
 }
@@ -391,12 +386,9 @@ TEST(ClapPlugin, EditorGesturesReachAnAudioThreadRunningMeanwhile)
   window.api = CLAP_WINDOW_API_X11;
   window.x11 = parent;
   ASSERT_TRUE(gui->set_parent(h.Plugin(), &window));
-  Window root = 0, up = 0, *children = nullptr;
-  unsigned n = 0;
-  XQueryTree(display, parent, &root, &up, &children, &n);
-  ASSERT_EQ(n, 1u);
+  const std::vector<Window> children = Children(display, parent);
+  ASSERT_EQ(children.size(), 1u);
   const Window editor = children[0];
-  XFree(children);
 
   std::atomic<bool> stop{false};
   std::atomic<int> begins{0}, ends{0};

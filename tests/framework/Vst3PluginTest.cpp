@@ -163,12 +163,9 @@ TEST(Vst3Plugin, EditorEmbedsIdlesOnTheRunLoopReportsCameraDragsAsEditsAndResize
   ASSERT_EQ(v3_cpp_obj(inst.View())->get_size(inst.View(), &size), V3_OK);
   EXPECT_EQ(size.right, Crest::kEditorWidth);
   EXPECT_EQ(size.bottom, Crest::kEditorHeight);
-  Window root = 0, up = 0, *children = nullptr;
-  unsigned n = 0;
-  XQueryTree(display, parent, &root, &up, &children, &n);
-  ASSERT_EQ(n, 1u) << "the editor is the parent's one child";
+  const std::vector<Window> children = Children(display, parent);
+  ASSERT_EQ(children.size(), 1u) << "the editor is the parent's one child";
   const Window editor = children[0];
-  XFree(children);
   inst.RunLoop(200);
 
   // Where the landscape is, from a plug-in object of the same layout.
@@ -212,9 +209,7 @@ TEST(Vst3Plugin, EditorEmbedsIdlesOnTheRunLoopReportsCameraDragsAsEditsAndResize
 
   inst.CloseEditor();
   EXPECT_EQ(inst.Timers(), 0);
-  XQueryTree(display, parent, &root, &up, &children, &n);
-  XFree(children);
-  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(Children(display, parent).size(), 0u);
   XDestroyWindow(display, parent);
   XCloseDisplay(display);
 }

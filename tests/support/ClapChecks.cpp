@@ -36,6 +36,22 @@ std::vector<uint32_t> BlockSizes(uint32_t maxFrames)
   sizes.push_back(maxFrames);
   return sizes;
 }
+// Channel pointers for ClapHost::Process.
+std::vector<const float*> Inputs(const std::vector<std::vector<float>>& channels)
+{
+  std::vector<const float*> p;
+  for (const auto& v : channels)
+    p.push_back(v.data());
+  return p;
+}
+
+std::vector<float*> Outputs(std::vector<std::vector<float>>& channels)
+{
+  std::vector<float*> p;
+  for (auto& v : channels)
+    p.push_back(v.data());
+  return p;
+}
 } // namespace
 
 testing::AssertionResult PassesAudioThrough(const ClapModule& module, const std::string& id, double rate,
@@ -106,12 +122,8 @@ testing::AssertionResult ProcessesBlocks(const ClapModule& module, const std::st
   for (uint32_t c = 0; c < nIn; ++c)
     for (size_t i = 0; i < 4096; ++i)
       in[c][i] = static_cast<float>(0.25 * std::sin(0.01 * static_cast<double>(i)));
-  std::vector<const float*> inPtrs;
-  std::vector<float*> outPtrs;
-  for (auto& v : in)
-    inPtrs.push_back(v.data());
-  for (auto& v : out)
-    outPtrs.push_back(v.data());
+  const std::vector<const float*> inPtrs = Inputs(in);
+  const std::vector<float*> outPtrs = Outputs(out);
   for (uint32_t frames : BlockSizes(4096))
   {
     if (host.Process(inPtrs, outPtrs, frames) == CLAP_PROCESS_ERROR)
@@ -147,12 +159,8 @@ testing::AssertionResult RoundTripsStateByteByByte(const ClapModule& module, con
     return testing::AssertionFailure() << id << ": not activated";
   std::vector<std::vector<float>> in(a.Channels(true), std::vector<float>(64)),
     out(a.Channels(false), std::vector<float>(64));
-  std::vector<const float*> inPtrs;
-  std::vector<float*> outPtrs;
-  for (auto& v : in)
-    inPtrs.push_back(v.data());
-  for (auto& v : out)
-    outPtrs.push_back(v.data());
+  const std::vector<const float*> inPtrs = Inputs(in);
+  const std::vector<float*> outPtrs = Outputs(out);
   a.Process(inPtrs, outPtrs, 64, {ClapHost::Value(info.id, value)});
   double set = 0.0;
   if (!params->get_value(a.Plugin(), info.id, &set) || set != value)

@@ -1,9 +1,12 @@
-// Pointer events sent to a window the way the X server delivers them, for
-// tests that drive an editor through its window. Include it after gtest and
+// Pointer events sent to a window the way the X server delivers them, and
+// the windows a host window holds, for tests that drive an editor through
+// its window. Include it after gtest and
 // the other headers: Xlib's macros (None, Bool) would spoil them.
 #pragma once
 
 #include <X11/Xlib.h>
+
+#include <vector>
 
 inline void Send(Display* d, Window w, XEvent ev)
 {
@@ -39,4 +42,16 @@ inline XEvent Motion(Window w, int x, int y, Time time, unsigned state)
   ev.xmotion.is_hint = NotifyNormal;
   ev.xmotion.same_screen = True;
   return ev;
+}
+
+inline std::vector<Window> Children(Display* d, Window w)
+{
+  Window root = 0, up = 0, *children = nullptr;
+  unsigned n = 0;
+  std::vector<Window> list;
+  if (XQueryTree(d, w, &root, &up, &children, &n))
+    list.assign(children, children + n);
+  if (children)
+    XFree(children);
+  return list;
 }
