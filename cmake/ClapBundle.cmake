@@ -2,7 +2,6 @@
 # CLAP adapter (framework/clap), both plug-ins in one file, and beside it
 # QX-Crest.resources with the pictures, font and manual the editor loads.
 # Compiled against the CLAP headers where dpf-source puts them.
-find_path(CREST_CLAP_INCLUDE clap/entry.h PATHS /usr/share/dpf/distrho/src NO_DEFAULT_PATH REQUIRED)
 
 set(CREST_CLAP_MODULE ${CMAKE_BINARY_DIR}/QX-Crest.clap)
 set(CREST_CLAP_RESOURCES ${CMAKE_BINARY_DIR}/QX-Crest.resources)
@@ -10,7 +9,7 @@ set(CREST_CLAP_RESOURCES ${CMAKE_BINARY_DIR}/QX-Crest.resources)
 # The adapter sees the framework only, like the framework's own files.
 add_library(crest_clap OBJECT framework/clap/IPlugCLAP.cpp framework/clap/IPlugCLAPGUI.cpp)
 target_compile_options(crest_clap PRIVATE ${CREST_WARNINGS})
-target_include_directories(crest_clap SYSTEM PUBLIC ${CREST_CLAP_INCLUDE})
+target_include_directories(crest_clap SYSTEM PUBLIC ${CREST_PLUGIN_FORMATS_DIR})
 target_link_libraries(crest_clap PUBLIC crest_framework)
 
 add_library(QX-Crest-clap MODULE framework/clap/ClapEntry.cpp)
@@ -20,19 +19,14 @@ target_link_options(QX-Crest-clap PRIVATE -Wl,--no-undefined -Wl,--version-scrip
 set_target_properties(QX-Crest-clap PROPERTIES PREFIX "" SUFFIX ".clap" OUTPUT_NAME QX-Crest
   LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-add_custom_command(TARGET QX-Crest-clap POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CREST_CLAP_RESOURCES}/resources/img
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/img ${CREST_CLAP_RESOURCES}/resources/img
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CREST_FONT_FILE} ${CREST_CLAP_RESOURCES}/font.ttf
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CREST_MANUAL_PDF} ${CREST_CLAP_RESOURCES}/QX-Crest_manual-EN.pdf
-  VERBATIM)
+crest_bundle_resources(QX-Crest-clap ${CREST_CLAP_RESOURCES})
 
 # Plug-ins that keep one rule each and break it, for the tests to prove
 # that the test host can fail (tests/support/clap-rule-breaker/ClapRuleBreaker.cpp).
 foreach(rule none short-reads one-sample)
   string(REPLACE "-" "_" macro ${rule})
   add_library(crest-clap-${rule} MODULE tests/support/clap-rule-breaker/ClapRuleBreaker.cpp)
-  target_include_directories(crest-clap-${rule} SYSTEM PRIVATE ${CREST_CLAP_INCLUDE})
+  target_include_directories(crest-clap-${rule} SYSTEM PRIVATE ${CREST_PLUGIN_FORMATS_DIR})
   target_compile_definitions(crest-clap-${rule} PRIVATE CREST_BREAK_${macro})
   target_compile_options(crest-clap-${rule} PRIVATE ${CREST_WARNINGS})
   set_target_properties(crest-clap-${rule} PROPERTIES PREFIX "" SUFFIX ".clap" OUTPUT_NAME breaks-${rule}
@@ -41,7 +35,7 @@ endforeach()
 
 function(crest_clap_extras)
   if(TARGET crest_tests)
-    target_include_directories(crest_tests SYSTEM PRIVATE ${CREST_CLAP_INCLUDE})
+    target_include_directories(crest_tests SYSTEM PRIVATE ${CREST_PLUGIN_FORMATS_DIR})
     target_compile_definitions(crest_tests PRIVATE CREST_CLAP_MODULE="${CREST_CLAP_MODULE}"
       CREST_CLAP_TEST_DIR="${CMAKE_BINARY_DIR}/clap-test")
     add_dependencies(crest_tests QX-Crest-clap crest-clap-none crest-clap-short-reads crest-clap-one-sample)
@@ -51,13 +45,9 @@ function(crest_clap_extras)
   # stays loaded to the end, so that what the libraries it brought in
   # (Mesa, fontconfig) keep until then still has their names when the
   # leaks are reported, for tests/lsan.supp to match.
-  set(preload "${CREST_SANITIZER_PRELOAD}")
-  if(CREST_TEST_ENV)
-    string(REPLACE "LD_PRELOAD=" "" preload "${CREST_TEST_ENV}")
-  endif()
-  if(preload)
+  if(CREST_TEST_PRELOAD)
     set_tests_properties(ClapHosts.QtractorScanListsBothPlugins PROPERTIES
-      ENVIRONMENT "LD_PRELOAD=${preload}:${CREST_CLAP_MODULE}")
+      ENVIRONMENT "LD_PRELOAD=${CREST_TEST_PRELOAD}:${CREST_CLAP_MODULE}")
   endif()
 endfunction()
 cmake_language(DEFER CALL crest_clap_extras)

@@ -6,6 +6,8 @@
 
 set(CREST_DPF_SRC /usr/share/dpf/dgl/src CACHE PATH "Where dpf-source puts NanoVG and Pugl")
 set(CREST_NANOVG_DIR ${CREST_DPF_SRC}/nanovg)
+# dpf-source's CLAP headers (clap/) and C VST3 interface (travesty/).
+find_path(CREST_PLUGIN_FORMATS_DIR clap/entry.h PATHS /usr/share/dpf/distrho/src NO_DEFAULT_PATH REQUIRED)
 set(CREST_PUGL_DIR ${CREST_DPF_SRC}/pugl-upstream)
 
 pkg_check_modules(CREST_GL REQUIRED IMPORTED_TARGET glew glu gl x11 xext)

@@ -27,15 +27,12 @@ target_link_libraries(crest-lv2-ttl PRIVATE crest_lv2 qxcrest_core)
 
 add_custom_command(TARGET QX-Crest-lv2 POST_BUILD
   COMMAND $<TARGET_FILE:crest-lv2-ttl> ${CREST_LV2_BUNDLE} QX-Crest.so
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CREST_LV2_BUNDLE}/resources/img
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/img ${CREST_LV2_BUNDLE}/resources/img
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CREST_FONT_FILE} ${CREST_LV2_BUNDLE}/font.ttf
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CREST_MANUAL_PDF} ${CREST_LV2_BUNDLE}/QX-Crest_manual-EN.pdf
   # A folder holding only the bundle, for LV2_PATH in tests and scripts.
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CREST_LV2_PATH}
   COMMAND ${CMAKE_COMMAND} -E create_symlink ../QX-Crest.lv2 ${CREST_LV2_PATH}/QX-Crest.lv2
   VERBATIM)
 add_dependencies(QX-Crest-lv2 crest-lv2-ttl)
+crest_bundle_resources(QX-Crest-lv2 ${CREST_LV2_BUNDLE})
 
 # A sanitizer build's bundle needs its runtime loaded first in Debian's
 # tools (they are not built with it): the tests preload it there.
