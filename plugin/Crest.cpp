@@ -98,6 +98,7 @@ Crest::Crest()
     buf.Reserve(kMaxBlockFrames);
   mMono.resize(1);
   mMono[0].Reserve(kMaxBlockFrames);
+  mRestarter.Reserve(kMaxBlockFrames);
 }
 
 Crest::~Crest()

@@ -28,8 +28,4 @@ void SecureRestarter::Process(std::vector<WDL_TypedBuf<double>>& buffers, int co
   mArmed = false;
 }
 
-void SecureRestarter::Rearm()
-{
-  mArmed = true;
-  mWindowLength = -1;
-}
+void SecureRestarter::Rearm() { mArmed = true; }

@@ -13,6 +13,8 @@ public:
   // empty list leaves the fade armed.
   void Process(std::vector<WDL_TypedBuf<double>>& buffers, int count);
   void Rearm();
+  // Room for a fade of up to n frames, so that Process never allocates.
+  void Reserve(int n) { mWindow.Reserve(n); }
   bool IsArmed() const { return mArmed; }
 
 private:
