@@ -106,7 +106,9 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double, bool)
   // parameter's value at the editor's next sync, on the editor's thread.
   if (paramIdx < 0 || paramIdx >= mNumParams)
     return;
-  mParamPending[paramIdx].store(true, std::memory_order_relaxed);
+  // Release and acquire per parameter too: a sync woken by another
+  // parameter's mark may find this one and must then see its value.
+  mParamPending[paramIdx].store(true, std::memory_order_release);
   mAnyParamPending.store(true, std::memory_order_release);
 }
 
@@ -133,7 +135,7 @@ void IGraphics::ApplyPendingParams()
   if (!mAnyParamPending.exchange(false, std::memory_order_acquire))
     return;
   for (int i = 0; i < mNumParams; ++i)
-    if (mParamPending[i].exchange(false, std::memory_order_relaxed))
+    if (mParamPending[i].exchange(false, std::memory_order_acquire))
       ApplyParamToControls(i, mPlug->GetParam(i)->GetNormalized());
 }
 

@@ -132,7 +132,7 @@ void GraphControl10::SetSeparatorLine(const int color[4], double width)
   mGraphDirty = true;
 }
 
-void GraphControl10::SetGraphDirty(bool dirty) { mGraphDirty = dirty; }
+void GraphControl10::SetGraphDirty(bool dirty) { mGraphDirty.store(dirty, std::memory_order_release); }
 
 void GraphControl10::AddCustomDrawer(GraphCustomDrawer* drawer)
 {
@@ -225,7 +225,7 @@ LICE_IBitmap* GraphControl10::GetGLBitmap()
     return nullptr;
   // Taken before the frame copies its data: a request arriving meanwhile
   // brings the next frame.
-  const bool dirty = mGraphDirty.exchange(false);
+  const bool dirty = mGraphDirty.exchange(false, std::memory_order_acquire);
   const double start = dirty ? NowMs() : 0.0;
   // The drawers copy what the frame shows before the GL context is bound
   // (binding takes a lock of its own); their copies wait for nobody.

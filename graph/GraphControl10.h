@@ -14,6 +14,7 @@
 #include "framework/WDL_String.h"
 #include "graph/GraphAxis.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -164,7 +165,9 @@ private:
   float mBackgroundColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   NVGcontext* mVg = nullptr;
   // Set by the audio thread's redraw requests.
-  RelaxedAtomic<bool> mGraphDirty = true;
+  // Released by whoever marks it (the audio thread with a new history line)
+  // and acquired by the frame, which then sees what the mark announced.
+  std::atomic<bool> mGraphDirty = true;
   bool mSeparatorEnabled = false;
   double mSeparatorWidth = 1.0;
   int mSeparatorColor[4] = {0, 0, 0, 0};
