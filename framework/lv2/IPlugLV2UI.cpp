@@ -21,6 +21,9 @@ IPlugLV2UI::~IPlugLV2UI()
   if (!mAttached)
     return;
   mPlug->Exporter().CloseEditor();
+  // What the editor did since the last idle is this UI's to tell, not the
+  // next one's.
+  mPlug->Exporter().DeliverNotifications(*this);
   mPlug->DetachUI(this);
 }
 
