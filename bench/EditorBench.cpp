@@ -9,11 +9,12 @@
 #include "graph/GraphControl10.h"
 #include "plugin/Crest.h"
 
-#include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <string>
+
+#include "bench/BenchSupport.h"
 
 namespace
 {
@@ -41,15 +42,6 @@ void BitmapClear(benchmark::State& state, EditorSize size)
     benchmark::DoNotOptimize(bitmap.getBits());
     benchmark::ClobberMemory();
   }
-}
-
-bool HaveDisplay()
-{
-  Display* d = XOpenDisplay(nullptr);
-  if (!d)
-    return false;
-  XCloseDisplay(d);
-  return true;
 }
 
 // Background, every control and the graph's last GL picture composed; the

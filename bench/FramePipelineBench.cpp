@@ -16,7 +16,6 @@
 #include "view3d/CrestRender.h"
 #include "view3d/LinesRender.h"
 
-#include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -25,44 +24,16 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchSupport.h"
+
 namespace
 {
-
-bool HaveDisplay()
-{
-  Display* d = XOpenDisplay(nullptr);
-  if (!d)
-    return false;
-  XCloseDisplay(d);
-  return true;
-}
-
 double ProcessCpuMs()
 {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
-
-WDL_TypedBuf<double> TestMagns()
-{
-  WDL_TypedBuf<double> magns(1024);
-  for (int i = 0; i < 1024; i++)
-    magns[i] = 0.25 * std::exp(-0.01 * i) * (1.0 + 0.5 * std::sin(i * 0.37));
-  return magns;
-}
-
-// Enough varied spectra to fill the history at any speed.
-void FillHistory(CrestRender& view)
-{
-  WDL_TypedBuf<double> magns = TestMagns();
-  for (int k = 0; k < LinesRender::kMaxNumLines * 9; k++)
-  {
-    for (int i = 0; i < 1024; i++)
-      magns[i] *= 1.0 + 0.02 * std::sin(k + i * 0.1);
-    view.AddMagns(magns);
-  }
 }
 
 // Redraw ticks, each with a new graph frame, on an open editor window.
@@ -152,7 +123,7 @@ void Landscape(benchmark::State& state, int mode, bool densest, bool sharedMemor
     crest->SetParameterFromGUI(Crest::kScale, 1.0);
   }
   CrestRender& view = *crest->GetView();
-  FillHistory(view);
+  FillHistory(view, LinesRender::kMaxNumLines * 9); // enough to fill it at any speed
   // Every spectrum enters the history: each tick's landscape moves on by
   // one line, as with music at full speed (speed does not change drawing).
   view.GetLines()->SetSpeed(1.0);

@@ -86,6 +86,26 @@ double ResidentBytes()
   return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
 }
 
+// The growth over `before` once the first instance is started (the
+// libraries, shared tables and one instance), then per instance over the
+// `extra` more. start(i) makes, activates and runs instance i.
+template <typename Start>
+Figures Growth(double before, int extra, Start start, const char* failure)
+{
+  Figures f;
+  if (!start(0))
+    return Failed(failure);
+  const double one = ResidentBytes();
+  for (size_t i = 1; i <= static_cast<size_t>(extra); ++i)
+    if (!start(i))
+      return Failed(failure);
+  const double all = ResidentBytes();
+  f.ok = true;
+  f.first = one - before;
+  f.perInstance = (all - one) / extra;
+  return f;
+}
+
 double CpuMs()
 {
   timespec t{};
@@ -160,18 +180,9 @@ Figures Lv2Memory(const Target& target, int extra)
     return true;
   };
 
-  Figures f;
-  const double before = ResidentBytes();
-  if (!start(0))
-    return Failed("instantiation failed");
-  const double one = ResidentBytes();
-  for (size_t i = 1; i < instances.size(); ++i)
-    if (!start(i))
-      return Failed("instantiation failed");
-  const double all = ResidentBytes();
-  f.ok = true;
-  f.first = one - before;
-  f.perInstance = (all - one) / extra;
+  const Figures f = Growth(ResidentBytes(), extra, start, "instantiation failed");
+  if (!f.ok)
+    return f;
   for (LilvInstance* instance : instances)
   {
     lilv_instance_deactivate(instance);
@@ -298,7 +309,6 @@ Figures Vst3Memory(const Target& target, int extra)
     return p.Process(in, out, static_cast<int>(Lv2Rig::kBlock)) == V3_OK;
   };
 
-  Figures f;
   const double before = ResidentBytes();
   module = std::make_unique<Vst3Module>(target.path);
   if (!module->Ok())
@@ -309,17 +319,7 @@ Figures Vst3Memory(const Target& target, int extra)
   if (found == classes.end())
     return Failed("no such class");
   cls = *found;
-  if (!start(0))
-    return Failed("instantiation or processing failed");
-  const double one = ResidentBytes();
-  for (size_t i = 1; i < n; ++i)
-    if (!start(i))
-      return Failed("instantiation or processing failed");
-  const double all = ResidentBytes();
-  f.ok = true;
-  f.first = one - before;
-  f.perInstance = (all - one) / extra;
-  return f;
+  return Growth(before, extra, start, "instantiation or processing failed");
 }
 
 // --- CLAP ---
@@ -355,7 +355,6 @@ Figures ClapMemory(const Target& target, int extra)
     return p.Process(in, out, Lv2Rig::kBlock) != CLAP_PROCESS_ERROR;
   };
 
-  Figures f;
   const double before = ResidentBytes();
   module = std::make_unique<ClapModule>(target.path);
   if (!module->Ok())
@@ -365,17 +364,7 @@ Figures ClapMemory(const Target& target, int extra)
       id = d->id;
   if (id.empty())
     return Failed("no such plug-in");
-  if (!start(0))
-    return Failed("instantiation or processing failed");
-  const double one = ResidentBytes();
-  for (size_t i = 1; i < n; ++i)
-    if (!start(i))
-      return Failed("instantiation or processing failed");
-  const double all = ResidentBytes();
-  f.ok = true;
-  f.first = one - before;
-  f.perInstance = (all - one) / extra;
-  return f;
+  return Growth(before, extra, start, "instantiation or processing failed");
 }
 
 // --- By format ---

@@ -23,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "bench/BenchSupport.h"
+
 namespace
 {
 constexpr int kW = 800, kH = 410;
@@ -33,20 +35,6 @@ enum class Path
   OriginalNoStencil,
   Graph
 };
-
-// A history of varied spectra entered as the analysis enters them.
-void FillHistory(CrestRender& view)
-{
-  WDL_TypedBuf<double> magns(1024);
-  for (int i = 0; i < 1024; i++)
-    magns[i] = 0.25 * std::exp(-0.01 * i) * (1.0 + 0.5 * std::sin(i * 0.37));
-  for (int k = 0; k < LinesRender::kMaxNumLines; k++)
-  {
-    for (int i = 0; i < 1024; i++)
-      magns[i] *= 1.0 + 0.02 * std::sin(k + i * 0.1);
-    view.AddMagns(magns);
-  }
-}
 
 void Frame(OffscreenCanvas& canvas, NVGcontext* vg, const std::function<void()>& draw)
 {

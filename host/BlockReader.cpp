@@ -1,5 +1,6 @@
 #include "BlockReader.h"
 
+#include "ChannelBlocks.h"
 #include "HostError.h"
 
 #include <algorithm>
@@ -22,17 +23,6 @@ int BlockReader::read(float* const* channels, int frames)
   if (got == 0 && mLoop && mSource.rewind())
     got = mSource.read(mInterleaved.data(), frames);
   const int n = static_cast<int>(got);
-  const float* src = mInterleaved.data();
-  for (int i = 0; i < n; ++i)
-  {
-    const float* frame = src + static_cast<std::ptrdiff_t>(i) * in;
-    if (in == mChannels)
-      for (int c = 0; c < in; ++c)
-        channels[c][i] = frame[c];
-    else if (in == 1)
-      channels[0][i] = channels[1][i] = frame[0];
-    else
-      channels[0][i] = (frame[0] + frame[1]) * 0.5f;
-  }
+  deinterleave(mInterleaved.data(), in, channels, mChannels, n);
   return n;
 }

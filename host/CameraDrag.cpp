@@ -1,6 +1,6 @@
 #include "CameraDrag.h"
 
-#include <X11/Xlib.h>
+#include "XPointerEvents.h"
 
 namespace
 {
@@ -24,15 +24,9 @@ unsigned long CameraDrag::firstChild(unsigned long parent)
   Display* display = XOpenDisplay(nullptr);
   if (!display)
     return 0;
-  Window root = 0, up = 0, *children = nullptr;
-  unsigned n = 0;
-  unsigned long child = 0;
-  if (XQueryTree(display, parent, &root, &up, &children, &n) && n > 0)
-    child = children[0];
-  if (children)
-    XFree(children);
+  const std::vector<Window> children = Children(display, parent);
   XCloseDisplay(display);
-  return child;
+  return children.empty() ? 0 : children[0];
 }
 
 CameraDrag::CameraDrag(Display* display, unsigned long editor, int x, int y, int width, int height)
@@ -56,26 +50,10 @@ bool CameraDrag::step()
 
   XEvent ev{};
   if (phase == 0 || phase == kStepsPerDrag - 1)
-  {
-    ev.type = phase == 0 ? ButtonPress : ButtonRelease;
-    ev.xbutton.x = x0 + moved;
-    ev.xbutton.y = y;
-    ev.xbutton.button = Button1;
-    ev.xbutton.time = mTime;
-    ev.xbutton.state = phase == 0 ? 0 : Button1Mask;
-    ev.xbutton.same_screen = True;
-  }
-  else
-  {
-    // Up and down a little too, so that both angles turn.
-    ev.type = MotionNotify;
-    ev.xmotion.x = x0 + moved;
-    ev.xmotion.y = y + (phase % 2 == 0 ? 4 : -4);
-    ev.xmotion.time = mTime;
-    ev.xmotion.state = Button1Mask;
-    ev.xmotion.is_hint = NotifyNormal;
-    ev.xmotion.same_screen = True;
-  }
+    ev = Button(phase == 0 ? ButtonPress : ButtonRelease, mEditor, x0 + moved, y, Button1, mTime,
+                phase == 0 ? 0 : Button1Mask);
+  else // up and down a little too, so that both angles turn
+    ev = Motion(mEditor, x0 + moved, y + (phase % 2 == 0 ? 4 : -4), mTime, Button1Mask);
   ev.xany.display = mDisplay;
   ev.xany.window = mEditor;
   XSendEvent(mDisplay, mEditor, True, NoEventMask, &ev);

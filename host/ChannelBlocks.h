@@ -21,3 +21,8 @@ private:
   std::vector<const float*> mIn;
   std::vector<float*> mOut;
 };
+
+// Splits `frames` interleaved frames of `in` channels into blocks of `out`
+// channels, scaled by `gain`: as they are, mono onto both, or stereo mixed
+// to mono.
+void deinterleave(const float* interleaved, int in, float* const* channels, int out, int frames, float gain = 1.0f);

@@ -121,11 +121,10 @@ void HostSession::setCamera(double angle0, double angle1, double fov)
 {
   const int index[3] = {indexOf("Angle0"), indexOf("Angle1"), indexOf("CamFov")};
   const double value[3] = {angle0, angle1, fov};
-  // The state holds one float64 per plug-in parameter, host index - 1.
   std::vector<uint8_t> state = mEffect->saveChunk();
   for (int k = 0; k < 3; ++k)
   {
-    const std::size_t offset = static_cast<std::size_t>(index[k] - 1) * sizeof(double);
+    const std::size_t offset = stateOffset(index[k]);
     if (offset + sizeof(double) > state.size())
       throw HostError("the state chunk has no room for the camera");
     std::memcpy(state.data() + offset, &value[k], sizeof(double));
@@ -149,14 +148,14 @@ void HostSession::selectEditorSize(const std::string& size)
     throw HostError(std::string("the effect has no parameter ") + names[chosen]);
   mEffect->setNormalized(mParameters[index[chosen]].id, 1.0);
 
-  // The size switches ignore host value updates; the saved state (one
-  // float64 per plug-in parameter, host index - 1) is what reaches them.
+  // The size switches ignore host value updates; the saved state is what
+  // reaches them.
   std::vector<uint8_t> state = mEffect->saveChunk();
   for (int k = 0; k < 3; ++k)
   {
     if (index[k] < 0)
       continue;
-    const std::size_t offset = static_cast<std::size_t>(index[k] - 1) * sizeof(double);
+    const std::size_t offset = stateOffset(index[k]);
     if (offset + sizeof(double) > state.size())
       throw HostError("the state chunk has no room for " + std::string(names[k]));
     const double v = k == chosen ? 1.0 : 0.0;

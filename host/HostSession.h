@@ -4,6 +4,7 @@
 #include "EffectInstance.h"
 #include "PluginBundle.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,14 @@ public:
   // session would, and the plug-in hands them to its own view.
   void setCamera(double angle0, double angle1, double fov);
 
+  // The host index of the parameter with this name; throws when there is none.
+  int indexOf(const std::string& name) const;
+  // The host id of the parameter with this name; throws when there is none.
+  std::string idOf(const std::string& name) const { return mParameters[indexOf(name)].id; }
+  // Where the parameter of this host index sits in the state chunk: one
+  // float64 per plug-in parameter, host index - 1 (the bypass has none).
+  static std::size_t stateOffset(int index) { return static_cast<std::size_t>(index - 1) * sizeof(double); }
+
   static std::vector<uint8_t> readFile(const std::string& path);
   static void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
@@ -50,8 +59,6 @@ private:
   void applySetting(const std::string& assignment);
   void selectEditorSize(const std::string& size);
   std::string findId(const std::string& idOrName);
-  // The host index of the parameter with this name; throws when there is none.
-  int indexOf(const std::string& name) const;
 
   std::unique_ptr<PluginBundle> mBundle;
   std::unique_ptr<AudioSource> mSource;

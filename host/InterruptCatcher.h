@@ -2,13 +2,13 @@
 
 #include <csignal>
 
-// While one exists, Ctrl-C (SIGINT) only sets a flag that long work polls on
-// its own thread, so that it can stop cleanly; the earlier handler comes
-// back when it goes. One at a time.
+// While one exists, Ctrl-C (SIGINT), and SIGTERM too when asked, only sets a
+// flag that long work polls on its own thread, so that it can stop cleanly;
+// the earlier handlers come back when it goes. One at a time.
 class InterruptCatcher
 {
 public:
-  InterruptCatcher();
+  explicit InterruptCatcher(bool alsoTerminate = false);
   ~InterruptCatcher();
 
   InterruptCatcher(const InterruptCatcher&) = delete;
@@ -17,5 +17,7 @@ public:
   static bool interrupted();
 
 private:
+  bool mTerminate;
   struct sigaction mOld = {};
+  struct sigaction mOldTerminate = {};
 };

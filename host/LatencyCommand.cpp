@@ -49,19 +49,6 @@ double msSince(Clock::time_point t0, Clock::time_point t1)
   return std::chrono::duration<double, std::milli>(t1 - t0).count();
 }
 
-// The host id of the parameter of this name; throws when there is none.
-std::string idOf(const std::vector<AcfParameterInfo>& parameters, const char* name)
-{
-  for (const AcfParameterInfo& p : parameters)
-    if (PluginBundle::text(p.name, sizeof p.name) == name)
-      return p.id;
-  throw HostError(std::string("the effect has no parameter ") + name);
-}
-
-// Where the parameter of this host id sits in the state chunk: one float64
-// per plug-in parameter, in host order after the bypass.
-std::size_t stateOffset(const std::string& id) { return (std::stoul(id) - 1) * sizeof(double); }
-
 // Watches Angle0 across the drags: each drag should turn it.
 struct CameraCheck
 {
@@ -104,7 +91,6 @@ int LatencyCommand::run(const LatencyOptions& options)
 
   HostSession session(options.session);
   EffectInstance& effect = session.effect();
-  const std::vector<AcfParameterInfo> parameters = effect.parameters();
   std::unique_ptr<CameraDrag> drag;
   CameraCheck camera;
   if (window)
@@ -120,7 +106,7 @@ int LatencyCommand::run(const LatencyOptions& options)
         drag = CameraDrag::connect(editor, 0, 0, width, static_cast<int>(height * kGraphHeightShare));
       if (!drag)
         throw HostError("--drag found no editor window to send events to");
-      camera.id = idOf(parameters, "Angle0");
+      camera.id = session.idOf("Angle0");
       camera.start(effect);
     }
   }
@@ -138,8 +124,8 @@ int LatencyCommand::run(const LatencyOptions& options)
   {
     std::vector<std::pair<std::size_t, std::size_t>> cameraBytes;
     for (const char* name : {"Angle0", "Angle1", "CamFov"})
-      cameraBytes.emplace_back(stateOffset(idOf(parameters, name)), sizeof(double));
-    churn.emplace(effect, kChurnMs, stateOffset(idOf(parameters, "Speed")), std::move(cameraBytes));
+      cameraBytes.emplace_back(HostSession::stateOffset(session.indexOf(name)), sizeof(double));
+    churn.emplace(effect, kChurnMs, HostSession::stateOffset(session.indexOf("Speed")), std::move(cameraBytes));
   }
 
   std::vector<double> idles;

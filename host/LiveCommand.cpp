@@ -3,19 +3,15 @@
 #include "EditorLoop.h"
 #include "EditorWindow.h"
 #include "HostError.h"
+#include "InterruptCatcher.h"
 #include "JackPassThrough.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <thread>
 
 namespace
 {
-volatile std::sig_atomic_t gInterrupted = 0;
-
-void onSignal(int) { gInterrupted = 1; }
-
 // Deactivates the client before the effect it renders goes away.
 struct Deactivation
 {
@@ -32,7 +28,7 @@ bool stillRunning(JackPassThrough& jack)
   if (rate > 0.0)
     std::printf("JACK rate now %.0f Hz\n", rate);
   std::fflush(stdout);
-  return !gInterrupted && !jack.serverGone() && jack.renderFailure() == ACF_SUCCESS;
+  return !InterruptCatcher::interrupted() && !jack.serverGone() && jack.renderFailure() == ACF_SUCCESS;
 }
 } // namespace
 
@@ -59,28 +55,24 @@ int LiveCommand::run(const LiveOptions& options)
     effect.openEditor(window->handle());
   }
 
-  gInterrupted = 0;
-  std::signal(SIGINT, onSignal);
-  std::signal(SIGTERM, onSignal);
-  const Deactivation deactivation{jack};
-  jack.activate(effect);
-  jack.connectInputs(options.connectIn);
-  jack.connectOutputs(options.connectOut);
-  const std::string& n = jack.name();
-  std::printf("JACK client %s at %.0f Hz, %d frames: inputs %s:in_1 %s:in_2, outputs %s:out_1 %s:out_2; %s\n",
-              n.c_str(), jack.sampleRate(), jack.periodFrames(), n.c_str(), n.c_str(), n.c_str(), n.c_str(),
-              window ? "close the window or press Ctrl-C to end" : "press Ctrl-C to end");
-  std::fflush(stdout);
+  {
+    const InterruptCatcher interrupt(true);
+    const Deactivation deactivation{jack};
+    jack.activate(effect);
+    jack.connectInputs(options.connectIn);
+    jack.connectOutputs(options.connectOut);
+    const std::string& n = jack.name();
+    std::printf("JACK client %s at %.0f Hz, %d frames: inputs %s:in_1 %s:in_2, outputs %s:out_1 %s:out_2; %s\n",
+                n.c_str(), jack.sampleRate(), jack.periodFrames(), n.c_str(), n.c_str(), n.c_str(), n.c_str(),
+                window ? "close the window or press Ctrl-C to end" : "press Ctrl-C to end");
+    std::fflush(stdout);
 
-  if (window)
-    loop.run(*window, effect, [&jack] { return stillRunning(jack); });
-  else
-    while (stillRunning(jack))
-      std::this_thread::sleep_for(std::chrono::milliseconds(40));
-
-  jack.deactivate();
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
+    if (window)
+      loop.run(*window, effect, [&jack] { return stillRunning(jack); });
+    else
+      while (stillRunning(jack))
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+  }
   effect.closeEditor();
   if (jack.serverGone())
     throw HostError("the JACK server went away");

@@ -5,10 +5,10 @@
 #include "EditorLoop.h"
 #include "EditorWindow.h"
 #include "HostError.h"
+#include "InterruptCatcher.h"
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <thread>
@@ -17,10 +17,6 @@
 namespace
 {
 constexpr int kBlock = 512;
-
-volatile std::sig_atomic_t gInterrupted = 0;
-
-void onSignal(int) { gInterrupted = 1; }
 
 // Renders blocks paced by the clock: block k is due k * kBlock / rate after start.
 void audioLoop(EffectInstance& effect, AudioSource& source, std::atomic<bool>& running, std::exception_ptr& failure)
@@ -74,27 +70,24 @@ int ShowCommand::run(const SessionOptions& options)
   std::printf("showing %s; close the window to end\n", session.inputLabel().c_str());
   std::fflush(stdout);
 
-  std::signal(SIGINT, onSignal);
-  std::signal(SIGTERM, onSignal);
-
   std::atomic<bool> running{true};
   std::exception_ptr failure;
-  std::thread audio(audioLoop, std::ref(effect), std::ref(session.source()), std::ref(running), std::ref(failure));
-
-  try
   {
-    loop.run(*window, effect, [&running] { return running && !gInterrupted; });
-  }
-  catch (...)
-  {
+    const InterruptCatcher interrupt(true);
+    std::thread audio(audioLoop, std::ref(effect), std::ref(session.source()), std::ref(running), std::ref(failure));
+    try
+    {
+      loop.run(*window, effect, [&running] { return running && !InterruptCatcher::interrupted(); });
+    }
+    catch (...)
+    {
+      running = false;
+      audio.join();
+      throw;
+    }
     running = false;
     audio.join();
-    throw;
   }
-  running = false;
-  audio.join();
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
   if (failure)
     std::rethrow_exception(failure);
   effect.closeEditor();

@@ -45,18 +45,7 @@ bool SoundFeeder::feedTo(int64_t until, int64_t keepFrom, VideoEncoder* video)
       const int skip = static_cast<int>(std::max<int64_t>(0, keepFrom - mPosition));
       video->addAudio(mInterleaved.data() + static_cast<std::ptrdiff_t>(skip) * in, n - skip);
     }
-    float* const* channels = mBlocks.fill();
-    for (int i = 0; i < n; ++i)
-    {
-      const float* frame = mInterleaved.data() + static_cast<std::ptrdiff_t>(i) * in;
-      if (in == out)
-        for (int c = 0; c < in; ++c)
-          channels[c][i] = frame[c] * mGain;
-      else if (in == 1)
-        channels[0][i] = channels[1][i] = frame[0] * mGain;
-      else
-        channels[0][i] = (frame[0] + frame[1]) * 0.5f * mGain;
-    }
+    deinterleave(mInterleaved.data(), in, mBlocks.fill(), out, n, mGain);
     mEffect.render(mBlocks.inputs(), mBlocks.outputs(), n);
     mPosition += n;
   }

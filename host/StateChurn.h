@@ -26,7 +26,8 @@ public:
   };
 
   // nudgeOffset: the byte offset of the float64 moved by each restore, a
-  // parameter whose range is 0 to 100.
+  // parameter whose range is 0 to 100. Throws HostError when it or a range
+  // lies outside the effect's state chunk.
   StateChurn(EffectInstance& effect, int periodMs, std::size_t nudgeOffset,
              std::vector<std::pair<std::size_t, std::size_t>> volatileRanges);
   ~StateChurn();

@@ -100,8 +100,19 @@ int VideoCommand::run(const RenderOptions& options)
   VideoEncoder video(spec);
 
   SoundFeeder feeder(source, effect, std::pow(10.0, options.gain / 20.0));
+  // A source that runs dry before its stated length (a cut or unreadable
+  // file) would leave a video shorter than the one reported; the encoder
+  // removes its unfinished file.
+  const auto feed = [&](int64_t until) {
+    if (feeder.feedTo(until, start, &video))
+      return;
+    char at[64];
+    std::snprintf(at, sizeof at, " past %.3f s of its %.3f s", static_cast<double>(feeder.position()) / rate,
+                  static_cast<double>(total) / rate);
+    throw HostError("cannot read " + source.label() + at);
+  };
   feeder.skipTo(start - std::min<int64_t>(start, std::llround(kPreRollSeconds * rate)));
-  feeder.feedTo(start, start, &video);
+  feed(start);
 
   // Picture k belongs to the time k / fps. The analysis answers a sound
   // late: it works in cycles of 2048 samples and a spectrum's window reaches
@@ -117,7 +128,7 @@ int VideoCommand::run(const RenderOptions& options)
   for (; k < pictures && !InterruptCatcher::interrupted(); ++k)
   {
     const int64_t at = start + std::llround(static_cast<double>(k) * rate / options.fps) + kAnalysisDelay;
-    feeder.feedTo(std::min(at, end), start, &video);
+    feed(std::min(at, end));
     if (turning)
       session.setCamera(orbitAngle(camera[0], options.orbit, static_cast<double>(k) / options.fps), camera[1],
                         camera[2]);
@@ -129,7 +140,7 @@ int VideoCommand::run(const RenderOptions& options)
   const bool stopped = k < pictures;
   const int64_t soundEnd =
     stopped ? std::min<int64_t>(end, start + std::llround(static_cast<double>(k) * rate / options.fps)) : end;
-  feeder.feedTo(soundEnd, start, &video);
+  feed(soundEnd);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   progress.finish();
   effect.closeEditor();

@@ -51,6 +51,13 @@ AVSampleFormat chooseSampleFormat(const AVCodec* codec, int pcmBits)
   return list ? list[0] : AV_SAMPLE_FMT_FLTP;
 }
 
+// The layouts sendAudio writes, planar or interleaved.
+bool writable(AVSampleFormat format)
+{
+  const AVSampleFormat packed = av_get_packed_sample_fmt(format);
+  return packed == AV_SAMPLE_FMT_FLT || packed == AV_SAMPLE_FMT_S16 || packed == AV_SAMPLE_FMT_S32;
+}
+
 // A sample in -1..1 as an integer of `bits` bits, left-aligned in 32 bits
 // when bits > 16. Samples read from integer files come back exactly.
 int32_t toInteger(float x, int bits)
@@ -188,6 +195,14 @@ void VideoEncoder::openAudio()
                     2);
   mAudio = avcodec_alloc_context3(codec);
   mAudio->sample_fmt = chooseSampleFormat(codec, mSpec.pcmBits);
+  // Refused here, before the file is begun, rather than at the first sound.
+  if (!writable(mAudio->sample_fmt))
+  {
+    const char* name = av_get_sample_fmt_name(mAudio->sample_fmt);
+    throw HostError(std::string("cannot hand sound to the ") + codec->name + " encoder as " +
+                      (name ? name : "its sample format"),
+                    2);
+  }
   if (mAudio->sample_fmt == AV_SAMPLE_FMT_S32)
     mAudio->bits_per_raw_sample = 24;
   mAudio->sample_rate = mSpec.sampleRate;

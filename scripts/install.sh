@@ -11,6 +11,25 @@ cd "$(dirname "$0")/.."
 formats=("$@")
 ((${#formats[@]})) || formats=(lv2 clap vst3)
 
+# Copies build/NAME beside the installed one under a temporary name, then
+# puts it in its place: a copy that fails leaves the earlier install whole.
+place() {
+  local name=$1
+  local tmp="$dest/.$name.installing"
+  if [ ! -e "build/$name" ]; then
+    echo "install.sh: build/$name was not built" >&2
+    exit 1
+  fi
+  rm -rf "$tmp"
+  if ! cp -r "build/$name" "$tmp"; then
+    rm -rf "$tmp"
+    echo "install.sh: cannot copy build/$name to $dest; $dest/$name is as it was" >&2
+    exit 1
+  fi
+  rm -rf "${dest:?}/$name"
+  mv "$tmp" "$dest/$name"
+}
+
 for format in "${formats[@]}"; do
   extra=""
   case $format in
@@ -22,13 +41,11 @@ for format in "${formats[@]}"; do
       dest=${VST3_INSTALL_DIR:-$HOME/.vst3} ;;
     *) echo "install.sh: no format $format (lv2, clap, vst3)" >&2; exit 2 ;;
   esac
-  [ -e "$built" ] || scripts/build.sh
-  mkdir -p "$dest"
-  rm -rf "${dest:?}/$bundle"
-  cp -r "build/$bundle" "$dest/"
-  if [ -n "$extra" ]; then
-    rm -rf "${dest:?}/$extra"
-    cp -r "build/$extra" "$dest/"
+  if [ ! -e "$built" ] || { [ -n "$extra" ] && [ ! -e "build/$extra" ]; }; then
+    scripts/build.sh
   fi
+  mkdir -p "$dest"
+  place "$bundle"
+  [ -z "$extra" ] || place "$extra"
   echo "installed $dest/$bundle"
 done

@@ -168,6 +168,11 @@ TEST(HostVideo, RefusalsSayWhyAndLeaveNoFile)
   HostProgram host;
   HostProgram::writeSound(host.path("in.wav"), HostProgram::makeSound(2, 44100, 44100));
   std::ofstream(host.path("broken.wav")) << "not a sound file";
+  // Its header still claims the whole second; the decoder loses sync halfway.
+  Sound cut = HostProgram::makeSound(2, 44100, 44100);
+  cut.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+  HostProgram::writeSound(host.path("cut.flac"), cut);
+  std::filesystem::resize_file(host.path("cut.flac"), std::filesystem::file_size(host.path("cut.flac")) / 2);
   struct Case
   {
     const char* args;
@@ -176,6 +181,7 @@ TEST(HostVideo, RefusalsSayWhyAndLeaveNoFile)
   } cases[] = {
     {"missing.wav --video out.mp4", "out.mp4", "cannot read missing.wav"},
     {"broken.wav --video out.mp4", "out.mp4", "cannot read broken.wav"},
+    {"cut.flac --video out.mp4", "out.mp4", "cannot read cut.flac past"},
     {"in.wav --video out.xyz", "out.xyz", "cannot tell a video format from the name out.xyz"},
     {"in.wav --video out.mp4 --codec nosuch", "out.mp4", "has no video encoder nosuch"},
     {"in.wav --video out.mp4 --size 0x720", "out.mp4", "--size takes WIDTHxHEIGHT from 4x4 to 8192x8192"},
