@@ -261,7 +261,8 @@ clap_process_status IPlugCLAP::Process(const clap_process_t* process)
   for (uint32_t i = 0; i < nEvents; ++i)
   {
     const clap_event_header_t* ev = events->get(events, i);
-    if (!ev)
+    // Only what changes us splits the block: other events leave the pieces whole.
+    if (!ev || !Applies(ev))
       continue;
     // Events come in time order; a stray one goes to the nearest edge.
     const uint32_t at = std::clamp(ev->time, pos, frames);
@@ -276,21 +277,36 @@ clap_process_status IPlugCLAP::Process(const clap_process_t* process)
   return CLAP_PROCESS_CONTINUE;
 }
 
-void IPlugCLAP::ApplyEvent(const clap_event_header_t* header)
+bool IPlugCLAP::Applies(const clap_event_header_t* header) const
 {
   if (header->space_id != CLAP_CORE_EVENT_SPACE_ID)
+    return false;
+  if (header->type == CLAP_EVENT_TRANSPORT)
+    return header->size >= sizeof(clap_event_transport_t);
+  if (header->type != CLAP_EVENT_PARAM_VALUE || header->size < sizeof(clap_event_param_value_t))
+    return false;
+  const auto* ev = reinterpret_cast<const clap_event_param_value_t*>(header);
+  const int idx = IndexOf(ev->param_id);
+  if (idx == -2 || !std::isfinite(ev->value))
+    return false;
+  return idx == -1 || !mExporter.Param(idx)->GetIgnoreHostChanges();
+}
+
+void IPlugCLAP::ApplyEvent(const clap_event_header_t* header)
+{
+  if (!Applies(header))
     return;
-  if (header->type == CLAP_EVENT_PARAM_VALUE && header->size >= sizeof(clap_event_param_value_t))
+  if (header->type == CLAP_EVENT_TRANSPORT)
   {
-    const auto* ev = reinterpret_cast<const clap_event_param_value_t*>(header);
-    const int idx = IndexOf(ev->param_id);
-    if (idx == -1 && std::isfinite(ev->value))
-      mExporter.SetBypass(ev->value >= 0.5);
-    else if (idx >= 0)
-      mExporter.SetHostPlainValue(idx, ev->value);
-  }
-  else if (header->type == CLAP_EVENT_TRANSPORT && header->size >= sizeof(clap_event_transport_t))
     ApplyTransport(*reinterpret_cast<const clap_event_transport_t*>(header));
+    return;
+  }
+  const auto* ev = reinterpret_cast<const clap_event_param_value_t*>(header);
+  const int idx = IndexOf(ev->param_id);
+  if (idx == -1)
+    mExporter.SetBypass(ev->value >= 0.5);
+  else
+    mExporter.SetHostPlainValue(idx, ev->value);
 }
 
 void IPlugCLAP::ApplyTransport(const clap_event_transport_t& t)

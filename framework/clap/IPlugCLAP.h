@@ -77,6 +77,8 @@ public:
 private:
   // -1 for the bypass, the parameter's index, or -2 for no parameter of ours.
   int IndexOf(clap_id id) const;
+  // Whether an event changes a value or the transport of ours.
+  bool Applies(const clap_event_header_t* header) const;
   void ApplyEvent(const clap_event_header_t* header);
   void ApplyTransport(const clap_event_transport_t& t);
   void SendOutput(const clap_output_events_t* out);
