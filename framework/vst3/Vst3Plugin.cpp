@@ -265,8 +265,11 @@ v3_result Vst3Plugin::Process(v3_process_data* data)
   if (!data)
     return V3_INVALID_ARG;
   ApplyParamChanges(data->input_params);
+  // No context: no transport, rather than the last block's.
   if (data->ctx)
     ApplyContext(*data->ctx);
+  else
+    mExporter.Time() = ITimeInfo();
   // No frames: a flush of parameter changes.
   if (data->nframes == 0)
     return V3_OK;
@@ -318,7 +321,9 @@ void Vst3Plugin::ApplyParamChanges(v3_param_changes** changes)
 
 void Vst3Plugin::ApplyContext(const v3_process_context& ctx)
 {
+  // What the host does not give for this block is unknown, not what it gave before.
   ITimeInfo& time = mExporter.Time();
+  time = ITimeInfo();
   time.mTransportIsRunning = (ctx.state & V3_PROCESS_CTX_PLAYING) != 0;
   time.mSamplePos = static_cast<double>(ctx.project_time_in_samples);
   if ((ctx.state & V3_PROCESS_CTX_TEMPO_VALID) && std::isfinite(ctx.bpm) && ctx.bpm > 0.0)
@@ -327,7 +332,8 @@ void Vst3Plugin::ApplyContext(const v3_process_context& ctx)
     time.mPPQPos = ctx.project_time_quarters;
   if ((ctx.state & V3_PROCESS_CTX_BAR_POSITION_VALID) && std::isfinite(ctx.bar_position_quarters))
     time.mLastBar = ctx.bar_position_quarters;
-  if (ctx.state & V3_PROCESS_CTX_CYCLE_VALID)
+  if ((ctx.state & V3_PROCESS_CTX_CYCLE_VALID) && std::isfinite(ctx.cycle_start_quarters) &&
+      std::isfinite(ctx.cycle_end_quarters))
   {
     time.mCycleStart = ctx.cycle_start_quarters;
     time.mCycleEnd = ctx.cycle_end_quarters;
