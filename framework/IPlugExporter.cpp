@@ -21,6 +21,9 @@ IPlugExporter::IPlugExporter(IPlugBase* plug, int nIn, int nOut) : mPlug(plug), 
   IPlugBase::MakeBlockBuffers(2 * nBufs, &mBlockStorage, &buffers);
   mInPtrs.assign(buffers.begin(), buffers.begin() + nBufs);
   mOutPtrs.assign(buffers.begin() + nBufs, buffers.end());
+  ByteChunk state;
+  mPlug->SerializeState(&state);
+  mStateBytes = static_cast<size_t>(state.Size());
 }
 
 IPlugExporter::~IPlugExporter()
@@ -138,9 +141,9 @@ void IPlugExporter::GetTime(ITimeInfo* info) { *info = mTime; }
 
 bool IPlugExporter::SaveState(ByteChunk* chunk) { return mPlug->SerializeState(chunk); }
 
-bool IPlugExporter::RestoreState(const void* data, size_t size)
+bool IPlugExporter::RestoreState(const void* data, size_t size, bool wholeOnly)
 {
-  if (!data || size > kMaxStateBytes)
+  if (!data || size > kMaxStateBytes || (wholeOnly && size < mStateBytes))
     return false;
   ByteChunk chunk;
   chunk.PutBytes(data, static_cast<int>(size));

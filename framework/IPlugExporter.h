@@ -90,8 +90,10 @@ public:
   // --- State (any thread but the audio thread) ---
   static constexpr size_t kMaxStateBytes = 1 << 20;
   bool SaveState(ByteChunk* chunk);
-  // False (and nothing changes) for a missing or oversized record.
-  bool RestoreState(const void* data, size_t size);
+  // False (and nothing changes) for a missing or oversized record, and with
+  // wholeOnly for one shorter than SaveState writes: the formats whose hosts
+  // keep our records whole take a short one for cut off on its way.
+  bool RestoreState(const void* data, size_t size, bool wholeOnly = false);
   bool StateEquals(const void* data, size_t size);
 
   // --- Editor (the host's UI thread) ---
@@ -124,6 +126,8 @@ private:
   std::atomic<bool> mResetPending{true};
   ITimeInfo mTime;
   HostNotificationQueue mNotifications;
+  // The length of the plug-in's state record, which does not change.
+  size_t mStateBytes = 0;
 
   // One piece's samples: the host's floats as they came in (kept, because
   // an output buffer may be an input buffer), and the float64 buffers of

@@ -542,10 +542,7 @@ bool IPlugCLAP::LoadState(const clap_istream_t* stream)
       return false;
     record.insert(record.end(), piece, piece + n);
   }
-  // A record shorter than the one we save was cut off on its way.
-  ByteChunk full;
-  mExporter.SaveState(&full);
-  if (record.size() < static_cast<size_t>(full.Size()) || !mExporter.RestoreState(record.data(), record.size()))
+  if (!mExporter.RestoreState(record.data(), record.size(), true))
     return false;
   if (mHostParams && mHostParams->rescan)
     mHostParams->rescan(mHost, CLAP_PARAM_RESCAN_VALUES);

@@ -217,10 +217,7 @@ v3_result Vst3Plugin::SetState(v3_bstream** stream)
   std::vector<uint8_t> record;
   if (!Vst3Stream::ReadAll(stream, IPlugExporter::kMaxStateBytes, &record))
     return V3_FALSE;
-  // A record that cannot hold every value is cut short: refused whole.
-  if (record.size() < sizeof(double) * static_cast<size_t>(mExporter.NParams()))
-    return V3_FALSE;
-  return mExporter.RestoreState(record.data(), record.size()) ? V3_OK : V3_FALSE;
+  return mExporter.RestoreState(record.data(), record.size(), true) ? V3_OK : V3_FALSE;
 }
 
 v3_result Vst3Plugin::GetState(v3_bstream** stream)
