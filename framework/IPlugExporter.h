@@ -74,6 +74,16 @@ public:
   // Wait-free: any thread, the audio thread included.
   bool SetHostValue(int idx, double normalized);
   bool SetHostPlainValue(int idx, double plain);
+  // A plain value as text: its display text where it has one, else the
+  // number and, with withUnit, the unit. False for an index out of range
+  // or a value not finite; others are clamped to the range. Not for the
+  // audio thread.
+  bool FormatValue(int idx, double plain, bool withUnit, char* text, size_t size) const;
+  // The plain value a text names: a display text in any case, or a number
+  // with perhaps the unit after it, clamped to the range.
+  bool ParseValue(int idx, const char* text, double* plain) const;
+  // The bypass from "on" or "off" in any case, or a number: 1 or 0.
+  static bool ParseBypass(const char* text, double* value);
   void SetBypass(bool bypass) { mBypass.store(bypass, std::memory_order_relaxed); }
   bool IsBypassed() const { return mBypass.load(std::memory_order_relaxed); }
 

@@ -14,9 +14,7 @@
 #include <clap/fixedpoint.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -126,27 +124,6 @@ const clap_plugin_gui_t kGui = {GuiApiSupported, GuiPreferredApi, GuiCreate,    
 
 void TimerTick(const clap_plugin_t* p, clap_id timer) { Gui(p)->OnTimer(timer); }
 const clap_plugin_timer_support_t kTimer = {TimerTick};
-
-// Whether text (past the number) is only blanks and, perhaps, the unit.
-bool OnlyUnitLeft(const char* rest, const char* unit)
-{
-  while (std::isspace(static_cast<unsigned char>(*rest)))
-    ++rest;
-  const size_t n = std::strlen(unit);
-  if (n > 0 && std::strncmp(rest, unit, n) == 0)
-    rest += n;
-  while (std::isspace(static_cast<unsigned char>(*rest)))
-    ++rest;
-  return *rest == '\0';
-}
-
-bool SameTextIgnoringCase(const char* a, const char* b)
-{
-  for (; *a && *b; ++a, ++b)
-    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
-      return false;
-  return *a == *b;
-}
 } // namespace
 
 namespace
@@ -459,19 +436,7 @@ bool IPlugCLAP::ValueToText(clap_id id, double value, char* text, uint32_t size)
     CopyText(text, size, value >= 0.5 ? "on" : "off");
     return true;
   }
-  const IParam* p = mExporter.Param(idx);
-  const double v = std::clamp(value, p->GetMin(), p->GetMax());
-  for (int i = 0; i < p->NDisplayTexts(); ++i)
-    if (p->GetDisplayText(i).first == static_cast<int>(v))
-    {
-      CopyText(text, size, p->GetDisplayText(i).second.c_str());
-      return true;
-    }
-  char number[64];
-  p->GetDisplayForHost(v, number, sizeof number);
-  const char* label = p->GetLabelForHost();
-  std::snprintf(text, size, "%s%s%s", number, *label ? " " : "", label);
-  return true;
+  return mExporter.FormatValue(idx, value, true, text, size);
 }
 
 bool IPlugCLAP::TextToValue(clap_id id, const char* text, double* value) const
@@ -479,28 +444,7 @@ bool IPlugCLAP::TextToValue(clap_id id, const char* text, double* value) const
   const int idx = IndexOf(id);
   if (idx == -2)
     return false;
-  if (idx == -1)
-  {
-    if (SameTextIgnoringCase(text, "on") || SameTextIgnoringCase(text, "off"))
-    {
-      *value = SameTextIgnoringCase(text, "on") ? 1.0 : 0.0;
-      return true;
-    }
-  }
-  const IParam* p = idx >= 0 ? mExporter.Param(idx) : nullptr;
-  if (p)
-    for (int i = 0; i < p->NDisplayTexts(); ++i)
-      if (SameTextIgnoringCase(text, p->GetDisplayText(i).second.c_str()))
-      {
-        *value = p->GetDisplayText(i).first;
-        return true;
-      }
-  char* end = nullptr;
-  const double v = std::strtod(text, &end);
-  if (end == text || !std::isfinite(v) || !OnlyUnitLeft(end, p ? p->GetLabelForHost() : ""))
-    return false;
-  *value = p ? std::clamp(v, p->GetMin(), p->GetMax()) : (v >= 0.5 ? 1.0 : 0.0);
-  return true;
+  return idx == -1 ? IPlugExporter::ParseBypass(text, value) : mExporter.ParseValue(idx, text, value);
 }
 
 // --- State ---

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -388,15 +387,9 @@ v3_result Vst3Plugin::StringForValue(v3_param_id id, double normalized, int16_t*
                                                                        : nullptr;
   if (!p)
     return V3_INVALID_ARG;
-  const double plain = p->FromNormalized(normalized);
-  for (int i = 0; i < p->NDisplayTexts(); ++i)
-    if (p->GetDisplayText(i).first == static_cast<int>(std::trunc(plain)))
-    {
-      Vst3Text::ToUtf16(p->GetDisplayText(i).second.c_str(), out, 128);
-      return V3_OK;
-    }
-  char text[128];
-  p->GetDisplayForHost(plain, text, sizeof text);
+  // Room for any 127 UTF-16 units of UTF-8; the unit is a field of its own.
+  char text[512];
+  mExporter.FormatValue(static_cast<int>(id), p->FromNormalized(normalized), false, text, sizeof text);
   Vst3Text::ToUtf16(text, out, 128);
   return V3_OK;
 }
@@ -407,29 +400,13 @@ v3_result Vst3Plugin::ValueForString(v3_param_id id, const int16_t* in, double* 
     return V3_INVALID_ARG;
   const std::string text = Vst3Text::FromUtf16(in, 128);
   if (id == Vst3Ids::kBypass)
-  {
-    if (text != "On" && text != "Off")
-      return V3_INVALID_ARG;
-    *out = text == "On" ? 1.0 : 0.0;
-    return V3_OK;
-  }
+    return IPlugExporter::ParseBypass(text.c_str(), out) ? V3_OK : V3_INVALID_ARG;
   const IParam* p = id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id))
                                                                        : nullptr;
-  if (!p)
+  double plain = 0.0;
+  if (!p || !mExporter.ParseValue(static_cast<int>(id), text.c_str(), &plain))
     return V3_INVALID_ARG;
-  for (int i = 0; i < p->NDisplayTexts(); ++i)
-    if (p->GetDisplayText(i).second == text)
-    {
-      *out = p->ToNormalized(p->GetDisplayText(i).first);
-      return V3_OK;
-    }
-  char* end = nullptr;
-  const double plain = std::strtod(text.c_str(), &end);
-  while (end && *end == ' ')
-    ++end;
-  if (end == text.c_str() || !end || *end || !std::isfinite(plain))
-    return V3_INVALID_ARG;
-  *out = p->ToNormalized(std::clamp(plain, p->GetMin(), p->GetMax()));
+  *out = p->ToNormalized(plain);
   return V3_OK;
 }
 
