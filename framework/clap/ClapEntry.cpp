@@ -13,7 +13,6 @@
 #include <clap/plugin-features.h>
 #include <clap/version.h>
 
-#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -57,12 +56,8 @@ struct Descriptors
       Entry& e = list[i];
       e.component = static_cast<int>(i);
       e.id = std::string(desc.bundleId) + "." + c.layoutName;
-      std::string layout = c.layoutName;
-      if (!layout.empty())
-        layout[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(layout[0])));
-      e.name = std::string(desc.effectName) + " " + layout;
-      e.version = std::to_string(desc.version >> 16) + "." + std::to_string((desc.version >> 8) & 0xFF) + "." +
-                  std::to_string(desc.version & 0xFF);
+      e.name = PlugComponentName(c);
+      e.version = PlugVersionText();
       e.features = {CLAP_PLUGIN_FEATURE_AUDIO_EFFECT, CLAP_PLUGIN_FEATURE_ANALYZER, c.layoutName, nullptr};
       e.descriptor.clap_version = CLAP_VERSION;
       e.descriptor.id = e.id.c_str();

@@ -16,14 +16,6 @@ namespace
 {
 using Face = Vst3Face<Vst3Plugin>;
 Vst3Plugin* Of(void* self) { return Face::Of(self); }
-
-template <class Table>
-void SetUnknown(Table& t)
-{
-  t.query_interface = [](void* self, const v3_tuid iid, void** obj) { return Of(self)->QueryInterface(iid, obj); };
-  t.ref = [](void* self) { return Of(self)->Ref(); };
-  t.unref = [](void* self) { return Of(self)->Unref(); };
-}
 } // namespace
 
 struct Vst3Plugin::Tables
@@ -153,21 +145,7 @@ v3_result Vst3Plugin::QueryInterface(const v3_tuid iid, void** obj)
     face = &mController;
   else if (v3_tuid_match(iid, v3_process_context_requirements_iid))
     face = &mContext;
-  *obj = face;
-  if (!face)
-    return V3_NO_INTERFACE;
-  Ref();
-  return V3_OK;
-}
-
-uint32_t Vst3Plugin::Ref() { return mRefs.fetch_add(1, std::memory_order_relaxed) + 1; }
-
-uint32_t Vst3Plugin::Unref()
-{
-  const uint32_t left = mRefs.fetch_sub(1, std::memory_order_acq_rel) - 1;
-  if (left == 0)
-    delete this;
-  return left;
+  return Answer(face, obj);
 }
 
 void Vst3Plugin::ViewGone(const Vst3View* view)
