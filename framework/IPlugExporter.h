@@ -116,6 +116,7 @@ public:
   bool EditorSize(int* width, int* height);
   // Hands every queued notification to the sink, outside our locks.
   void DeliverNotifications(HostSink& sink);
+  void DropNotifications() { mNotifications.Clear(); }
   uint64_t DroppedNotifications() const { return mNotifications.Dropped(); }
 
   // --- IPlugHost: what the plug-in says to the host, queued ---

@@ -16,25 +16,12 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
 
 namespace
 {
-std::mutex& EntryLock()
-{
-  static std::mutex lock;
-  return lock;
-}
-
-std::string& ResourceDir()
-{
-  static std::string dir;
-  return dir;
-}
-
 struct Descriptors
 {
   struct Entry
@@ -96,12 +83,7 @@ const clap_plugin_t* FactoryCreate(const clap_plugin_factory_t*, const clap_host
     if (e.id != id)
       continue;
     const PlugDescription::Component& comp = GetPlugDescription().components[static_cast<size_t>(e.component)];
-    IPlugBase* plug = nullptr;
-    {
-      std::lock_guard<std::mutex> guard(EntryLock());
-      IGraphics::SetDefaultResourceDir(ResourceDir().c_str());
-      plug = CreatePlug();
-    }
+    IPlugBase* plug = CreatePlug();
     if (!plug)
       return nullptr;
     auto* instance = new (std::nothrow) IPlugCLAP(plug, comp.nIn, comp.nOut, &e.descriptor, host);
@@ -129,8 +111,8 @@ bool EntryInit(const char* path)
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos)
     name.resize(dot);
-  std::lock_guard<std::mutex> guard(EntryLock());
-  ResourceDir() = dir + "/" + name + ".resources";
+  // Only this module's plug-ins read it, and the host makes them after init.
+  IGraphics::SetDefaultResourceDir((dir + "/" + name + ".resources").c_str());
   AllDescriptors();
   return true;
 }

@@ -28,7 +28,7 @@ IPlugCLAP* Self(const clap_plugin_t* p) { return static_cast<IPlugCLAP*>(p->plug
 bool PluginInit(const clap_plugin_t* p) { return Self(p)->Init(); }
 void PluginDestroy(const clap_plugin_t* p) { delete Self(p); }
 bool PluginActivate(const clap_plugin_t* p, double rate, uint32_t, uint32_t) { return Self(p)->Activate(rate); }
-void PluginDeactivate(const clap_plugin_t* p) { Self(p)->Deactivate(); }
+void PluginDeactivate(const clap_plugin_t*) {}
 bool PluginStartProcessing(const clap_plugin_t*) { return true; }
 void PluginStopProcessing(const clap_plugin_t*) {}
 void PluginReset(const clap_plugin_t* p) { Self(p)->Reset(); }
@@ -180,9 +180,7 @@ bool IPlugCLAP::Activate(double sampleRate)
 {
   if (!mExporter.SetSampleRate(sampleRate))
     return false;
-  mSampleRate = sampleRate;
   mExporter.Time() = ITimeInfo();
-  mActive.store(true, std::memory_order_release);
   return true;
 }
 
@@ -295,7 +293,8 @@ void IPlugCLAP::ApplyTransport(const clap_event_transport_t& t)
   if ((t.flags & CLAP_TRANSPORT_HAS_TEMPO) && std::isfinite(t.tempo) && t.tempo > 0.0)
     time.mTempo = t.tempo;
   if (t.flags & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE)
-    time.mSamplePos = std::round(static_cast<double>(t.song_pos_seconds) / CLAP_SECTIME_FACTOR * mSampleRate);
+    time.mSamplePos = std::round(static_cast<double>(t.song_pos_seconds) / CLAP_SECTIME_FACTOR *
+                                 mExporter.Plug()->GetSampleRate());
   if (t.flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE)
   {
     const auto beats = [](clap_beattime b) { return static_cast<double>(b) / CLAP_BEATTIME_FACTOR; };
@@ -330,10 +329,7 @@ void IPlugCLAP::SendOutput(const clap_output_events_t* out)
   if (!out || !out->try_push)
   {
     // Nobody to tell: drop what waits rather than let it go stale.
-    Notification n;
-    while (mOutput.Pop(&n))
-    {
-    }
+    mOutput.Clear();
     return;
   }
   Notification n;

@@ -20,7 +20,6 @@
 #include <clap/plugin.h>
 #include <clap/stream.h>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -59,7 +58,6 @@ public:
   // --- The calls of clap_plugin_t, clap_plugin_params_t, clap_plugin_state_t ---
   bool Init();
   bool Activate(double sampleRate);
-  void Deactivate() { mActive.store(false, std::memory_order_release); }
   void Reset() { mExporter.RequestReset(); }
   clap_process_status Process(const clap_process_t* process);
   const void* Extension(const char* id);
@@ -89,8 +87,6 @@ private:
   const clap_host_params_t* mHostParams = nullptr;
   const void* mHostThreadCheck = nullptr;
   std::unique_ptr<IPlugCLAPGUI> mGUI;
-  std::atomic<bool> mActive{false};
-  double mSampleRate = 44100.0;
   // The editor's gestures and values on their way to the audio thread.
   HostNotificationQueue mOutput;
 };

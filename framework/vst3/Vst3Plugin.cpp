@@ -323,6 +323,11 @@ void Vst3Plugin::ApplyContext(const v3_process_context& ctx)
 
 // --- IEditController ---
 
+const IParam* Vst3Plugin::ParamOf(v3_param_id id) const
+{
+  return id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id)) : nullptr;
+}
+
 v3_result Vst3Plugin::GetParameterInfo(int32_t idx, v3_param_info* info) const
 {
   if (!info || idx < 0 || idx > mExporter.NParams())
@@ -361,8 +366,7 @@ v3_result Vst3Plugin::StringForValue(v3_param_id id, double normalized, int16_t*
     Vst3Text::ToUtf16(normalized >= 0.5 ? "On" : "Off", out, 128);
     return V3_OK;
   }
-  const IParam* p = id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id))
-                                                                       : nullptr;
+  const IParam* p = ParamOf(id);
   if (!p)
     return V3_INVALID_ARG;
   // Room for any 127 UTF-16 units of UTF-8; the unit is a field of its own.
@@ -379,8 +383,7 @@ v3_result Vst3Plugin::ValueForString(v3_param_id id, const int16_t* in, double* 
   const std::string text = Vst3Text::FromUtf16(in, 128);
   if (id == Vst3Ids::kBypass)
     return IPlugExporter::ParseBypass(text.c_str(), out) ? V3_OK : V3_INVALID_ARG;
-  const IParam* p = id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id))
-                                                                       : nullptr;
+  const IParam* p = ParamOf(id);
   double plain = 0.0;
   if (!p || !mExporter.ParseValue(static_cast<int>(id), text.c_str(), &plain))
     return V3_INVALID_ARG;
@@ -390,8 +393,7 @@ v3_result Vst3Plugin::ValueForString(v3_param_id id, const int16_t* in, double* 
 
 double Vst3Plugin::ToPlain(v3_param_id id, double normalized) const
 {
-  const IParam* p = id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id))
-                                                                       : nullptr;
+  const IParam* p = ParamOf(id);
   if (!std::isfinite(normalized))
     normalized = 0.0;
   normalized = std::clamp(normalized, 0.0, 1.0);
@@ -400,8 +402,7 @@ double Vst3Plugin::ToPlain(v3_param_id id, double normalized) const
 
 double Vst3Plugin::ToNormalized(v3_param_id id, double plain) const
 {
-  const IParam* p = id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id))
-                                                                       : nullptr;
+  const IParam* p = ParamOf(id);
   if (!std::isfinite(plain))
     return 0.0;
   if (!p)

@@ -69,6 +69,8 @@ private:
   v3_plugin_view** CreateView(const char* name);
 
   v3_speaker_arrangement Arrangement(int channels) const;
+  // Null for the bypass and ids of no parameter.
+  const IParam* ParamOf(v3_param_id id) const;
 
   Vst3Face<Vst3Plugin> mComponent, mProcessor, mController, mContext;
   IPlugExporter mExporter;

@@ -53,14 +53,7 @@ Vst3View::Vst3View(Vst3Plugin* plugin) : mView{&VTables().view, this}, mTimer{&V
 {
   mPlugin->Ref();
   // What queued while no view was there is old news.
-  struct Drop : IPlugExporter::HostSink
-  {
-    void BeginEdit(int) override {}
-    void SetValue(int, double, bool) override {}
-    void EndEdit(int) override {}
-    void Resized(int, int) override {}
-  } drop;
-  mPlugin->Exporter().DeliverNotifications(drop);
+  mPlugin->Exporter().DropNotifications();
 }
 
 Vst3View::~Vst3View()
