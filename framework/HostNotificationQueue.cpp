@@ -59,3 +59,11 @@ bool HostNotificationQueue::Pop(Notification* n)
       pos = mDequeue.load(std::memory_order_relaxed);
   }
 }
+
+void HostNotificationQueue::Clear()
+{
+  Notification n;
+  while (Pop(&n))
+  {
+  }
+}

@@ -41,6 +41,8 @@ public:
   bool Push(const Notification& n);
   // False when nothing is queued.
   bool Pop(Notification* n);
+  // Drops everything queued; any thread that may Pop.
+  void Clear();
   uint64_t Dropped() const { return mDropped.load(std::memory_order_relaxed); }
 
 private:

@@ -1,14 +1,52 @@
 #include "framework/IPlugExporter.h"
 
+#include "framework/CopyText.h"
 #include "framework/IGraphics.h"
 #include "framework/IParam.h"
 #include "framework/SameBits.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 using Notification = HostNotificationQueue::Notification;
+
+namespace
+{
+// Whether text (past the number) is only blanks and, perhaps, the unit.
+bool OnlyUnitLeft(const char* rest, const char* unit)
+{
+  while (std::isspace(static_cast<unsigned char>(*rest)))
+    ++rest;
+  const size_t n = std::strlen(unit);
+  if (n > 0 && std::strncmp(rest, unit, n) == 0)
+    rest += n;
+  while (std::isspace(static_cast<unsigned char>(*rest)))
+    ++rest;
+  return *rest == '\0';
+}
+
+bool SameTextIgnoringCase(const char* a, const char* b)
+{
+  for (; *a && *b; ++a, ++b)
+    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+      return false;
+  return *a == *b;
+}
+
+bool ParseNumber(const char* text, const char* unit, double* value)
+{
+  char* end = nullptr;
+  const double v = std::strtod(text, &end);
+  if (end == text || !std::isfinite(v) || !OnlyUnitLeft(end, unit))
+    return false;
+  *value = v;
+  return true;
+}
+} // namespace
 
 IPlugExporter::IPlugExporter(IPlugBase* plug, int nIn, int nOut) : mPlug(plug), mNIn(nIn), mNOut(nOut)
 {
@@ -21,6 +59,9 @@ IPlugExporter::IPlugExporter(IPlugBase* plug, int nIn, int nOut) : mPlug(plug), 
   IPlugBase::MakeBlockBuffers(2 * nBufs, &mBlockStorage, &buffers);
   mInPtrs.assign(buffers.begin(), buffers.begin() + nBufs);
   mOutPtrs.assign(buffers.begin() + nBufs, buffers.end());
+  ByteChunk state;
+  mPlug->SerializeState(&state);
+  mStateBytes = static_cast<size_t>(state.Size());
 }
 
 IPlugExporter::~IPlugExporter()
@@ -66,6 +107,55 @@ bool IPlugExporter::SetHostPlainValue(int idx, double plain)
   if (!p || !std::isfinite(plain))
     return false;
   return SetHostValue(idx, p->ToNormalized(std::clamp(plain, p->GetMin(), p->GetMax())));
+}
+
+bool IPlugExporter::FormatValue(int idx, double plain, bool withUnit, char* text, size_t size) const
+{
+  const IParam* p = Param(idx);
+  if (!p || !std::isfinite(plain) || !text || size == 0)
+    return false;
+  const double v = std::clamp(plain, p->GetMin(), p->GetMax());
+  for (int i = 0; i < p->NDisplayTexts(); ++i)
+    if (p->GetDisplayText(i).first == static_cast<int>(v))
+    {
+      CopyText(text, size, p->GetDisplayText(i).second.c_str());
+      return true;
+    }
+  char number[64];
+  p->GetDisplayForHost(v, number, sizeof number);
+  const char* label = withUnit ? p->GetLabelForHost() : "";
+  std::snprintf(text, size, "%s%s%s", number, *label ? " " : "", label);
+  return true;
+}
+
+bool IPlugExporter::ParseValue(int idx, const char* text, double* plain) const
+{
+  const IParam* p = Param(idx);
+  if (!p || !text)
+    return false;
+  for (int i = 0; i < p->NDisplayTexts(); ++i)
+    if (SameTextIgnoringCase(text, p->GetDisplayText(i).second.c_str()))
+    {
+      *plain = p->GetDisplayText(i).first;
+      return true;
+    }
+  double v = 0.0;
+  if (!ParseNumber(text, p->GetLabelForHost(), &v))
+    return false;
+  *plain = std::clamp(v, p->GetMin(), p->GetMax());
+  return true;
+}
+
+bool IPlugExporter::ParseBypass(const char* text, double* value)
+{
+  if (!text)
+    return false;
+  const bool on = SameTextIgnoringCase(text, "on");
+  double v = 0.0;
+  if (!on && !SameTextIgnoringCase(text, "off") && !ParseNumber(text, "", &v))
+    return false;
+  *value = on || v >= 0.5 ? 1.0 : 0.0;
+  return true;
 }
 
 // --- Audio ---
@@ -138,9 +228,9 @@ void IPlugExporter::GetTime(ITimeInfo* info) { *info = mTime; }
 
 bool IPlugExporter::SaveState(ByteChunk* chunk) { return mPlug->SerializeState(chunk); }
 
-bool IPlugExporter::RestoreState(const void* data, size_t size)
+bool IPlugExporter::RestoreState(const void* data, size_t size, bool wholeOnly)
 {
-  if (!data || size > kMaxStateBytes)
+  if (!data || size > kMaxStateBytes || (wholeOnly && size < mStateBytes))
     return false;
   ByteChunk chunk;
   chunk.PutBytes(data, static_cast<int>(size));

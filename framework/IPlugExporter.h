@@ -74,6 +74,16 @@ public:
   // Wait-free: any thread, the audio thread included.
   bool SetHostValue(int idx, double normalized);
   bool SetHostPlainValue(int idx, double plain);
+  // A plain value as text: its display text where it has one, else the
+  // number and, with withUnit, the unit. False for an index out of range
+  // or a value not finite; others are clamped to the range. Not for the
+  // audio thread.
+  bool FormatValue(int idx, double plain, bool withUnit, char* text, size_t size) const;
+  // The plain value a text names: a display text in any case, or a number
+  // with perhaps the unit after it, clamped to the range.
+  bool ParseValue(int idx, const char* text, double* plain) const;
+  // The bypass from "on" or "off" in any case, or a number: 1 or 0.
+  static bool ParseBypass(const char* text, double* value);
   void SetBypass(bool bypass) { mBypass.store(bypass, std::memory_order_relaxed); }
   bool IsBypassed() const { return mBypass.load(std::memory_order_relaxed); }
 
@@ -90,8 +100,10 @@ public:
   // --- State (any thread but the audio thread) ---
   static constexpr size_t kMaxStateBytes = 1 << 20;
   bool SaveState(ByteChunk* chunk);
-  // False (and nothing changes) for a missing or oversized record.
-  bool RestoreState(const void* data, size_t size);
+  // False (and nothing changes) for a missing or oversized record, and with
+  // wholeOnly for one shorter than SaveState writes: the formats whose hosts
+  // keep our records whole take a short one for cut off on its way.
+  bool RestoreState(const void* data, size_t size, bool wholeOnly = false);
   bool StateEquals(const void* data, size_t size);
 
   // --- Editor (the host's UI thread) ---
@@ -104,6 +116,7 @@ public:
   bool EditorSize(int* width, int* height);
   // Hands every queued notification to the sink, outside our locks.
   void DeliverNotifications(HostSink& sink);
+  void DropNotifications() { mNotifications.Clear(); }
   uint64_t DroppedNotifications() const { return mNotifications.Dropped(); }
 
   // --- IPlugHost: what the plug-in says to the host, queued ---
@@ -124,6 +137,8 @@ private:
   std::atomic<bool> mResetPending{true};
   ITimeInfo mTime;
   HostNotificationQueue mNotifications;
+  // The length of the plug-in's state record, which does not change.
+  size_t mStateBytes = 0;
 
   // One piece's samples: the host's floats as they came in (kept, because
   // an output buffer may be an input buffer), and the float64 buffers of

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class IPlugBase;
@@ -47,6 +48,12 @@ struct PlugDescription
   const char* designFontStandIn;
 };
 const PlugDescription& GetPlugDescription();
+
+// "1.2.3": the version as hosts show it.
+std::string PlugVersionText();
+// "QX Crest Mono": the effect's name and the layout's, capitalised, as
+// every format lists a component.
+std::string PlugComponentName(const PlugDescription::Component& c);
 
 // Makes the plug-in object; the plug-in defines it.
 IPlugBase* MakePlug();

@@ -13,29 +13,15 @@
 #include <clap/plugin-features.h>
 #include <clap/version.h>
 
-#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
 
 namespace
 {
-std::mutex& EntryLock()
-{
-  static std::mutex lock;
-  return lock;
-}
-
-std::string& ResourceDir()
-{
-  static std::string dir;
-  return dir;
-}
-
 struct Descriptors
 {
   struct Entry
@@ -57,12 +43,8 @@ struct Descriptors
       Entry& e = list[i];
       e.component = static_cast<int>(i);
       e.id = std::string(desc.bundleId) + "." + c.layoutName;
-      std::string layout = c.layoutName;
-      if (!layout.empty())
-        layout[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(layout[0])));
-      e.name = std::string(desc.effectName) + " " + layout;
-      e.version = std::to_string(desc.version >> 16) + "." + std::to_string((desc.version >> 8) & 0xFF) + "." +
-                  std::to_string(desc.version & 0xFF);
+      e.name = PlugComponentName(c);
+      e.version = PlugVersionText();
       e.features = {CLAP_PLUGIN_FEATURE_AUDIO_EFFECT, CLAP_PLUGIN_FEATURE_ANALYZER, c.layoutName, nullptr};
       e.descriptor.clap_version = CLAP_VERSION;
       e.descriptor.id = e.id.c_str();
@@ -101,12 +83,7 @@ const clap_plugin_t* FactoryCreate(const clap_plugin_factory_t*, const clap_host
     if (e.id != id)
       continue;
     const PlugDescription::Component& comp = GetPlugDescription().components[static_cast<size_t>(e.component)];
-    IPlugBase* plug = nullptr;
-    {
-      std::lock_guard<std::mutex> guard(EntryLock());
-      IGraphics::SetDefaultResourceDir(ResourceDir().c_str());
-      plug = CreatePlug();
-    }
+    IPlugBase* plug = CreatePlug();
     if (!plug)
       return nullptr;
     auto* instance = new (std::nothrow) IPlugCLAP(plug, comp.nIn, comp.nOut, &e.descriptor, host);
@@ -134,8 +111,8 @@ bool EntryInit(const char* path)
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos)
     name.resize(dot);
-  std::lock_guard<std::mutex> guard(EntryLock());
-  ResourceDir() = dir + "/" + name + ".resources";
+  // Only this module's plug-ins read it, and the host makes them after init.
+  IGraphics::SetDefaultResourceDir((dir + "/" + name + ".resources").c_str());
   AllDescriptors();
   return true;
 }

@@ -14,9 +14,7 @@
 #include <clap/fixedpoint.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -30,7 +28,7 @@ IPlugCLAP* Self(const clap_plugin_t* p) { return static_cast<IPlugCLAP*>(p->plug
 bool PluginInit(const clap_plugin_t* p) { return Self(p)->Init(); }
 void PluginDestroy(const clap_plugin_t* p) { delete Self(p); }
 bool PluginActivate(const clap_plugin_t* p, double rate, uint32_t, uint32_t) { return Self(p)->Activate(rate); }
-void PluginDeactivate(const clap_plugin_t* p) { Self(p)->Deactivate(); }
+void PluginDeactivate(const clap_plugin_t*) {}
 bool PluginStartProcessing(const clap_plugin_t*) { return true; }
 void PluginStopProcessing(const clap_plugin_t*) {}
 void PluginReset(const clap_plugin_t* p) { Self(p)->Reset(); }
@@ -126,27 +124,6 @@ const clap_plugin_gui_t kGui = {GuiApiSupported, GuiPreferredApi, GuiCreate,    
 
 void TimerTick(const clap_plugin_t* p, clap_id timer) { Gui(p)->OnTimer(timer); }
 const clap_plugin_timer_support_t kTimer = {TimerTick};
-
-// Whether text (past the number) is only blanks and, perhaps, the unit.
-bool OnlyUnitLeft(const char* rest, const char* unit)
-{
-  while (std::isspace(static_cast<unsigned char>(*rest)))
-    ++rest;
-  const size_t n = std::strlen(unit);
-  if (n > 0 && std::strncmp(rest, unit, n) == 0)
-    rest += n;
-  while (std::isspace(static_cast<unsigned char>(*rest)))
-    ++rest;
-  return *rest == '\0';
-}
-
-bool SameTextIgnoringCase(const char* a, const char* b)
-{
-  for (; *a && *b; ++a, ++b)
-    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
-      return false;
-  return *a == *b;
-}
 } // namespace
 
 namespace
@@ -203,9 +180,7 @@ bool IPlugCLAP::Activate(double sampleRate)
 {
   if (!mExporter.SetSampleRate(sampleRate))
     return false;
-  mSampleRate = sampleRate;
   mExporter.Time() = ITimeInfo();
-  mActive.store(true, std::memory_order_release);
   return true;
 }
 
@@ -261,7 +236,8 @@ clap_process_status IPlugCLAP::Process(const clap_process_t* process)
   for (uint32_t i = 0; i < nEvents; ++i)
   {
     const clap_event_header_t* ev = events->get(events, i);
-    if (!ev)
+    // Only what changes us splits the block: other events leave the pieces whole.
+    if (!ev || !Applies(ev))
       continue;
     // Events come in time order; a stray one goes to the nearest edge.
     const uint32_t at = std::clamp(ev->time, pos, frames);
@@ -276,21 +252,36 @@ clap_process_status IPlugCLAP::Process(const clap_process_t* process)
   return CLAP_PROCESS_CONTINUE;
 }
 
-void IPlugCLAP::ApplyEvent(const clap_event_header_t* header)
+bool IPlugCLAP::Applies(const clap_event_header_t* header) const
 {
   if (header->space_id != CLAP_CORE_EVENT_SPACE_ID)
+    return false;
+  if (header->type == CLAP_EVENT_TRANSPORT)
+    return header->size >= sizeof(clap_event_transport_t);
+  if (header->type != CLAP_EVENT_PARAM_VALUE || header->size < sizeof(clap_event_param_value_t))
+    return false;
+  const auto* ev = reinterpret_cast<const clap_event_param_value_t*>(header);
+  const int idx = IndexOf(ev->param_id);
+  if (idx == -2 || !std::isfinite(ev->value))
+    return false;
+  return idx == -1 || !mExporter.Param(idx)->GetIgnoreHostChanges();
+}
+
+void IPlugCLAP::ApplyEvent(const clap_event_header_t* header)
+{
+  if (!Applies(header))
     return;
-  if (header->type == CLAP_EVENT_PARAM_VALUE && header->size >= sizeof(clap_event_param_value_t))
+  if (header->type == CLAP_EVENT_TRANSPORT)
   {
-    const auto* ev = reinterpret_cast<const clap_event_param_value_t*>(header);
-    const int idx = IndexOf(ev->param_id);
-    if (idx == -1 && std::isfinite(ev->value))
-      mExporter.SetBypass(ev->value >= 0.5);
-    else if (idx >= 0)
-      mExporter.SetHostPlainValue(idx, ev->value);
-  }
-  else if (header->type == CLAP_EVENT_TRANSPORT && header->size >= sizeof(clap_event_transport_t))
     ApplyTransport(*reinterpret_cast<const clap_event_transport_t*>(header));
+    return;
+  }
+  const auto* ev = reinterpret_cast<const clap_event_param_value_t*>(header);
+  const int idx = IndexOf(ev->param_id);
+  if (idx == -1)
+    mExporter.SetBypass(ev->value >= 0.5);
+  else
+    mExporter.SetHostPlainValue(idx, ev->value);
 }
 
 void IPlugCLAP::ApplyTransport(const clap_event_transport_t& t)
@@ -302,7 +293,8 @@ void IPlugCLAP::ApplyTransport(const clap_event_transport_t& t)
   if ((t.flags & CLAP_TRANSPORT_HAS_TEMPO) && std::isfinite(t.tempo) && t.tempo > 0.0)
     time.mTempo = t.tempo;
   if (t.flags & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE)
-    time.mSamplePos = std::round(static_cast<double>(t.song_pos_seconds) / CLAP_SECTIME_FACTOR * mSampleRate);
+    time.mSamplePos = std::round(static_cast<double>(t.song_pos_seconds) / CLAP_SECTIME_FACTOR *
+                                 mExporter.Plug()->GetSampleRate());
   if (t.flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE)
   {
     const auto beats = [](clap_beattime b) { return static_cast<double>(b) / CLAP_BEATTIME_FACTOR; };
@@ -337,10 +329,7 @@ void IPlugCLAP::SendOutput(const clap_output_events_t* out)
   if (!out || !out->try_push)
   {
     // Nobody to tell: drop what waits rather than let it go stale.
-    Notification n;
-    while (mOutput.Pop(&n))
-    {
-    }
+    mOutput.Clear();
     return;
   }
   Notification n;
@@ -443,19 +432,7 @@ bool IPlugCLAP::ValueToText(clap_id id, double value, char* text, uint32_t size)
     CopyText(text, size, value >= 0.5 ? "on" : "off");
     return true;
   }
-  const IParam* p = mExporter.Param(idx);
-  const double v = std::clamp(value, p->GetMin(), p->GetMax());
-  for (int i = 0; i < p->NDisplayTexts(); ++i)
-    if (p->GetDisplayText(i).first == static_cast<int>(v))
-    {
-      CopyText(text, size, p->GetDisplayText(i).second.c_str());
-      return true;
-    }
-  char number[64];
-  p->GetDisplayForHost(v, number, sizeof number);
-  const char* label = p->GetLabelForHost();
-  std::snprintf(text, size, "%s%s%s", number, *label ? " " : "", label);
-  return true;
+  return mExporter.FormatValue(idx, value, true, text, size);
 }
 
 bool IPlugCLAP::TextToValue(clap_id id, const char* text, double* value) const
@@ -463,28 +440,7 @@ bool IPlugCLAP::TextToValue(clap_id id, const char* text, double* value) const
   const int idx = IndexOf(id);
   if (idx == -2)
     return false;
-  if (idx == -1)
-  {
-    if (SameTextIgnoringCase(text, "on") || SameTextIgnoringCase(text, "off"))
-    {
-      *value = SameTextIgnoringCase(text, "on") ? 1.0 : 0.0;
-      return true;
-    }
-  }
-  const IParam* p = idx >= 0 ? mExporter.Param(idx) : nullptr;
-  if (p)
-    for (int i = 0; i < p->NDisplayTexts(); ++i)
-      if (SameTextIgnoringCase(text, p->GetDisplayText(i).second.c_str()))
-      {
-        *value = p->GetDisplayText(i).first;
-        return true;
-      }
-  char* end = nullptr;
-  const double v = std::strtod(text, &end);
-  if (end == text || !std::isfinite(v) || !OnlyUnitLeft(end, p ? p->GetLabelForHost() : ""))
-    return false;
-  *value = p ? std::clamp(v, p->GetMin(), p->GetMax()) : (v >= 0.5 ? 1.0 : 0.0);
-  return true;
+  return idx == -1 ? IPlugExporter::ParseBypass(text, value) : mExporter.ParseValue(idx, text, value);
 }
 
 // --- State ---
@@ -526,10 +482,7 @@ bool IPlugCLAP::LoadState(const clap_istream_t* stream)
       return false;
     record.insert(record.end(), piece, piece + n);
   }
-  // A record shorter than the one we save was cut off on its way.
-  ByteChunk full;
-  mExporter.SaveState(&full);
-  if (record.size() < static_cast<size_t>(full.Size()) || !mExporter.RestoreState(record.data(), record.size()))
+  if (!mExporter.RestoreState(record.data(), record.size(), true))
     return false;
   if (mHostParams && mHostParams->rescan)
     mHostParams->rescan(mHost, CLAP_PARAM_RESCAN_VALUES);

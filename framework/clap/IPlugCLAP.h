@@ -20,7 +20,6 @@
 #include <clap/plugin.h>
 #include <clap/stream.h>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -59,7 +58,6 @@ public:
   // --- The calls of clap_plugin_t, clap_plugin_params_t, clap_plugin_state_t ---
   bool Init();
   bool Activate(double sampleRate);
-  void Deactivate() { mActive.store(false, std::memory_order_release); }
   void Reset() { mExporter.RequestReset(); }
   clap_process_status Process(const clap_process_t* process);
   const void* Extension(const char* id);
@@ -77,6 +75,8 @@ public:
 private:
   // -1 for the bypass, the parameter's index, or -2 for no parameter of ours.
   int IndexOf(clap_id id) const;
+  // Whether an event changes a value or the transport of ours.
+  bool Applies(const clap_event_header_t* header) const;
   void ApplyEvent(const clap_event_header_t* header);
   void ApplyTransport(const clap_event_transport_t& t);
   void SendOutput(const clap_output_events_t* out);
@@ -87,8 +87,6 @@ private:
   const clap_host_params_t* mHostParams = nullptr;
   const void* mHostThreadCheck = nullptr;
   std::unique_ptr<IPlugCLAPGUI> mGUI;
-  std::atomic<bool> mActive{false};
-  double mSampleRate = 44100.0;
   // The editor's gestures and values on their way to the audio thread.
   HostNotificationQueue mOutput;
 };

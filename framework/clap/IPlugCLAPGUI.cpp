@@ -13,7 +13,8 @@ IPlugCLAPGUI::IPlugCLAPGUI(IPlugCLAP* owner) : mOwner(owner)
   mHostTimer = static_cast<const clap_host_timer_support_t*>(owner->HostExtension(CLAP_EXT_TIMER_SUPPORT));
 }
 
-IPlugCLAPGUI::~IPlugCLAPGUI() { Destroy(); }
+// The plug-in is going too: what the editor left has no one to go to.
+IPlugCLAPGUI::~IPlugCLAPGUI() { Close(); }
 
 bool IPlugCLAPGUI::IsApiSupported(const char* api, bool floating)
 {
@@ -34,8 +35,17 @@ void IPlugCLAPGUI::Destroy()
 {
   if (!mCreated)
     return;
+  Close();
+  // The gestures and values since the last tick, and those closing ends,
+  // still reach the host; a new size does not, its gui is gone.
+  Deliver();
+}
+
+void IPlugCLAPGUI::Close()
+{
+  if (!mCreated)
+    return;
   StopTimer();
-  // What closing queues stays for the next editor: the host is done with this one.
   mOwner->Exporter().CloseEditor();
   mCreated = false;
 }

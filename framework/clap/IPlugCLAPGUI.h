@@ -39,6 +39,8 @@ public:
   void OnTimer(clap_id timer);
 
 private:
+  // Destroy without handing on what is queued.
+  void Close();
   void StartTimer();
   void StopTimer();
   void Deliver();

@@ -1,6 +1,7 @@
 #include "framework/lv2/Lv2TurtleWriter.h"
 
 #include "framework/IPlugBase.h"
+#include "framework/PlugDescription.h"
 #include "framework/lv2/IPlugLV2.h"
 #include "framework/lv2/Lv2Uris.h"
 
@@ -127,8 +128,7 @@ std::string Lv2TurtleWriter::Plugin(int component) const
   const PlugDescription::Component& c = desc.components[static_cast<size_t>(component)];
   const IPlugLV2::PortLayout layout{c.nIn, c.nOut, mPlug->NParams()};
   const bool stereo = c.nIn == 2;
-  std::string name = std::string(desc.effectName) + " " + c.layoutName;
-  name[std::strlen(desc.effectName) + 1] = static_cast<char>(std::toupper(name[std::strlen(desc.effectName) + 1]));
+  const std::string name = PlugComponentName(c);
 
   std::ostringstream out;
   const int minor = static_cast<int>((desc.version >> 8) & 0xFF), micro = static_cast<int>(desc.version & 0xFF);

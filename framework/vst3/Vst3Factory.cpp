@@ -1,12 +1,12 @@
 #include "framework/vst3/Vst3Factory.h"
 
+#include "framework/CopyText.h"
 #include "framework/PlugDescription.h"
 #include "framework/vst3/Vst3Ids.h"
 #include "framework/vst3/Vst3Plugin.h"
 #include "framework/vst3/Vst3Text.h"
 
 #include <new>
-#include <string>
 
 namespace
 {
@@ -23,6 +23,18 @@ const PlugDescription::Component* ComponentAt(int32_t idx)
   return idx >= 0 && static_cast<size_t>(idx) < comps.size() ? &comps[static_cast<size_t>(idx)] : nullptr;
 }
 
+template <size_t N>
+void Put(const char* text, char (&field)[N])
+{
+  CopyText(field, N, text);
+}
+
+template <size_t N>
+void Put(const char* text, int16_t (&field)[N])
+{
+  Vst3Text::ToUtf16(text, field, N);
+}
+
 // The fields every version of the class record shares; null when idx
 // names no class or info is null.
 template <typename Info>
@@ -34,14 +46,22 @@ const PlugDescription::Component* StartClassInfo(int32_t idx, Info* info)
   *info = Info{};
   Vst3Ids::ClassId(*c, info->class_id);
   info->cardinality = kManyInstances;
-  Vst3Text::ToChars(kCategory, info->category, sizeof info->category);
+  Put(kCategory, info->category);
+  Put(PlugComponentName(*c).c_str(), info->name);
   return c;
 }
 
-std::string Version()
+// Versions 2 and 3 of the record, alike but for their text fields.
+template <typename Info>
+v3_result FullClassInfo(int32_t idx, Info* info)
 {
-  const uint32_t v = GetPlugDescription().version;
-  return std::to_string(v >> 16) + "." + std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
+  if (!StartClassInfo(idx, info))
+    return V3_INVALID_ARG;
+  Put(kSubCategories, info->sub_categories);
+  Put(GetPlugDescription().makerName, info->vendor);
+  Put(PlugVersionText().c_str(), info->version);
+  Put(kSdkVersion, info->sdk_version);
+  return V3_OK;
 }
 } // namespace
 
@@ -104,45 +124,19 @@ v3_result Vst3Factory::FactoryInfo(v3_factory_info* info) const
   if (!info)
     return V3_INVALID_ARG;
   *info = v3_factory_info{};
-  Vst3Text::ToChars(GetPlugDescription().makerName, info->vendor, sizeof info->vendor);
+  Put(GetPlugDescription().makerName, info->vendor);
   info->flags = kUnicode;
   return V3_OK;
 }
 
 v3_result Vst3Factory::ClassInfo(int32_t idx, v3_class_info* info) const
 {
-  const PlugDescription::Component* c = StartClassInfo(idx, info);
-  if (!c)
-    return V3_INVALID_ARG;
-  Vst3Text::ToChars(Vst3Ids::Name(*c).c_str(), info->name, sizeof info->name);
-  return V3_OK;
+  return StartClassInfo(idx, info) ? V3_OK : V3_INVALID_ARG;
 }
 
-v3_result Vst3Factory::ClassInfo2(int32_t idx, v3_class_info_2* info) const
-{
-  const PlugDescription::Component* c = StartClassInfo(idx, info);
-  if (!c)
-    return V3_INVALID_ARG;
-  Vst3Text::ToChars(Vst3Ids::Name(*c).c_str(), info->name, sizeof info->name);
-  Vst3Text::ToChars(kSubCategories, info->sub_categories, sizeof info->sub_categories);
-  Vst3Text::ToChars(GetPlugDescription().makerName, info->vendor, sizeof info->vendor);
-  Vst3Text::ToChars(Version().c_str(), info->version, sizeof info->version);
-  Vst3Text::ToChars(kSdkVersion, info->sdk_version, sizeof info->sdk_version);
-  return V3_OK;
-}
+v3_result Vst3Factory::ClassInfo2(int32_t idx, v3_class_info_2* info) const { return FullClassInfo(idx, info); }
 
-v3_result Vst3Factory::ClassInfo3(int32_t idx, v3_class_info_3* info) const
-{
-  const PlugDescription::Component* c = StartClassInfo(idx, info);
-  if (!c)
-    return V3_INVALID_ARG;
-  Vst3Text::ToUtf16(Vst3Ids::Name(*c).c_str(), info->name, 64);
-  Vst3Text::ToChars(kSubCategories, info->sub_categories, sizeof info->sub_categories);
-  Vst3Text::ToUtf16(GetPlugDescription().makerName, info->vendor, 64);
-  Vst3Text::ToUtf16(Version().c_str(), info->version, 64);
-  Vst3Text::ToUtf16(kSdkVersion, info->sdk_version, 64);
-  return V3_OK;
-}
+v3_result Vst3Factory::ClassInfo3(int32_t idx, v3_class_info_3* info) const { return FullClassInfo(idx, info); }
 
 v3_result Vst3Factory::CreateInstance(const v3_tuid classId, const v3_tuid iid, void** instance)
 {

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <string>
 
 struct Vst3Ids
 {
@@ -38,14 +37,5 @@ struct Vst3Ids
         return static_cast<int>(i);
     }
     return -1;
-  }
-
-  // "QX Crest Mono", "QX Crest Stereo": the names other formats list too.
-  static std::string Name(const PlugDescription::Component& c)
-  {
-    std::string layout = c.layoutName;
-    if (!layout.empty() && layout[0] >= 'a' && layout[0] <= 'z')
-      layout[0] = static_cast<char>(layout[0] - 'a' + 'A');
-    return std::string(GetPlugDescription().effectName) + " " + layout;
   }
 };

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,14 +16,6 @@ namespace
 {
 using Face = Vst3Face<Vst3Plugin>;
 Vst3Plugin* Of(void* self) { return Face::Of(self); }
-
-template <class Table>
-void SetUnknown(Table& t)
-{
-  t.query_interface = [](void* self, const v3_tuid iid, void** obj) { return Of(self)->QueryInterface(iid, obj); };
-  t.ref = [](void* self) { return Of(self)->Ref(); };
-  t.unref = [](void* self) { return Of(self)->Unref(); };
-}
 } // namespace
 
 struct Vst3Plugin::Tables
@@ -154,21 +145,7 @@ v3_result Vst3Plugin::QueryInterface(const v3_tuid iid, void** obj)
     face = &mController;
   else if (v3_tuid_match(iid, v3_process_context_requirements_iid))
     face = &mContext;
-  *obj = face;
-  if (!face)
-    return V3_NO_INTERFACE;
-  Ref();
-  return V3_OK;
-}
-
-uint32_t Vst3Plugin::Ref() { return mRefs.fetch_add(1, std::memory_order_relaxed) + 1; }
-
-uint32_t Vst3Plugin::Unref()
-{
-  const uint32_t left = mRefs.fetch_sub(1, std::memory_order_acq_rel) - 1;
-  if (left == 0)
-    delete this;
-  return left;
+  return Answer(face, obj);
 }
 
 void Vst3Plugin::ViewGone(const Vst3View* view)
@@ -217,10 +194,7 @@ v3_result Vst3Plugin::SetState(v3_bstream** stream)
   std::vector<uint8_t> record;
   if (!Vst3Stream::ReadAll(stream, IPlugExporter::kMaxStateBytes, &record))
     return V3_FALSE;
-  // A record that cannot hold every value is cut short: refused whole.
-  if (record.size() < sizeof(double) * static_cast<size_t>(mExporter.NParams()))
-    return V3_FALSE;
-  return mExporter.RestoreState(record.data(), record.size()) ? V3_OK : V3_FALSE;
+  return mExporter.RestoreState(record.data(), record.size(), true) ? V3_OK : V3_FALSE;
 }
 
 v3_result Vst3Plugin::GetState(v3_bstream** stream)
@@ -265,8 +239,11 @@ v3_result Vst3Plugin::Process(v3_process_data* data)
   if (!data)
     return V3_INVALID_ARG;
   ApplyParamChanges(data->input_params);
+  // No context: no transport, rather than the last block's.
   if (data->ctx)
     ApplyContext(*data->ctx);
+  else
+    mExporter.Time() = ITimeInfo();
   // No frames: a flush of parameter changes.
   if (data->nframes == 0)
     return V3_OK;
@@ -318,7 +295,9 @@ void Vst3Plugin::ApplyParamChanges(v3_param_changes** changes)
 
 void Vst3Plugin::ApplyContext(const v3_process_context& ctx)
 {
+  // What the host does not give for this block is unknown, not what it gave before.
   ITimeInfo& time = mExporter.Time();
+  time = ITimeInfo();
   time.mTransportIsRunning = (ctx.state & V3_PROCESS_CTX_PLAYING) != 0;
   time.mSamplePos = static_cast<double>(ctx.project_time_in_samples);
   if ((ctx.state & V3_PROCESS_CTX_TEMPO_VALID) && std::isfinite(ctx.bpm) && ctx.bpm > 0.0)
@@ -327,7 +306,8 @@ void Vst3Plugin::ApplyContext(const v3_process_context& ctx)
     time.mPPQPos = ctx.project_time_quarters;
   if ((ctx.state & V3_PROCESS_CTX_BAR_POSITION_VALID) && std::isfinite(ctx.bar_position_quarters))
     time.mLastBar = ctx.bar_position_quarters;
-  if (ctx.state & V3_PROCESS_CTX_CYCLE_VALID)
+  if ((ctx.state & V3_PROCESS_CTX_CYCLE_VALID) && std::isfinite(ctx.cycle_start_quarters) &&
+      std::isfinite(ctx.cycle_end_quarters))
   {
     time.mCycleStart = ctx.cycle_start_quarters;
     time.mCycleEnd = ctx.cycle_end_quarters;
@@ -342,6 +322,11 @@ void Vst3Plugin::ApplyContext(const v3_process_context& ctx)
 }
 
 // --- IEditController ---
+
+const IParam* Vst3Plugin::ParamOf(v3_param_id id) const
+{
+  return id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id)) : nullptr;
+}
 
 v3_result Vst3Plugin::GetParameterInfo(int32_t idx, v3_param_info* info) const
 {
@@ -381,19 +366,12 @@ v3_result Vst3Plugin::StringForValue(v3_param_id id, double normalized, int16_t*
     Vst3Text::ToUtf16(normalized >= 0.5 ? "On" : "Off", out, 128);
     return V3_OK;
   }
-  const IParam* p = id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id))
-                                                                       : nullptr;
+  const IParam* p = ParamOf(id);
   if (!p)
     return V3_INVALID_ARG;
-  const double plain = p->FromNormalized(normalized);
-  for (int i = 0; i < p->NDisplayTexts(); ++i)
-    if (p->GetDisplayText(i).first == static_cast<int>(std::trunc(plain)))
-    {
-      Vst3Text::ToUtf16(p->GetDisplayText(i).second.c_str(), out, 128);
-      return V3_OK;
-    }
-  char text[128];
-  p->GetDisplayForHost(plain, text, sizeof text);
+  // Room for any 127 UTF-16 units of UTF-8; the unit is a field of its own.
+  char text[512];
+  mExporter.FormatValue(static_cast<int>(id), p->FromNormalized(normalized), false, text, sizeof text);
   Vst3Text::ToUtf16(text, out, 128);
   return V3_OK;
 }
@@ -404,36 +382,18 @@ v3_result Vst3Plugin::ValueForString(v3_param_id id, const int16_t* in, double* 
     return V3_INVALID_ARG;
   const std::string text = Vst3Text::FromUtf16(in, 128);
   if (id == Vst3Ids::kBypass)
-  {
-    if (text != "On" && text != "Off")
-      return V3_INVALID_ARG;
-    *out = text == "On" ? 1.0 : 0.0;
-    return V3_OK;
-  }
-  const IParam* p = id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id))
-                                                                       : nullptr;
-  if (!p)
+    return IPlugExporter::ParseBypass(text.c_str(), out) ? V3_OK : V3_INVALID_ARG;
+  const IParam* p = ParamOf(id);
+  double plain = 0.0;
+  if (!p || !mExporter.ParseValue(static_cast<int>(id), text.c_str(), &plain))
     return V3_INVALID_ARG;
-  for (int i = 0; i < p->NDisplayTexts(); ++i)
-    if (p->GetDisplayText(i).second == text)
-    {
-      *out = p->ToNormalized(p->GetDisplayText(i).first);
-      return V3_OK;
-    }
-  char* end = nullptr;
-  const double plain = std::strtod(text.c_str(), &end);
-  while (end && *end == ' ')
-    ++end;
-  if (end == text.c_str() || !end || *end || !std::isfinite(plain))
-    return V3_INVALID_ARG;
-  *out = p->ToNormalized(std::clamp(plain, p->GetMin(), p->GetMax()));
+  *out = p->ToNormalized(plain);
   return V3_OK;
 }
 
 double Vst3Plugin::ToPlain(v3_param_id id, double normalized) const
 {
-  const IParam* p = id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id))
-                                                                       : nullptr;
+  const IParam* p = ParamOf(id);
   if (!std::isfinite(normalized))
     normalized = 0.0;
   normalized = std::clamp(normalized, 0.0, 1.0);
@@ -442,8 +402,7 @@ double Vst3Plugin::ToPlain(v3_param_id id, double normalized) const
 
 double Vst3Plugin::ToNormalized(v3_param_id id, double plain) const
 {
-  const IParam* p = id < static_cast<v3_param_id>(mExporter.NParams()) ? mExporter.Param(static_cast<int>(id))
-                                                                       : nullptr;
+  const IParam* p = ParamOf(id);
   if (!std::isfinite(plain))
     return 0.0;
   if (!p)

@@ -18,12 +18,11 @@
 #include <travesty/component.h>
 #include <travesty/edit_controller.h>
 
-#include <atomic>
 #include <cstdint>
 
 class Vst3View;
 
-class Vst3Plugin
+class Vst3Plugin : public Vst3Counted<Vst3Plugin>
 {
 public:
   // Takes the plug-in object over; one reference, the creator's.
@@ -34,8 +33,6 @@ public:
 
   // The interface asked for, with a reference the caller owns.
   v3_result QueryInterface(const v3_tuid iid, void** obj);
-  uint32_t Ref();
-  uint32_t Unref();
 
   IPlugExporter& Exporter() { return mExporter; }
   // The host's handler of edits, null until the host sets one. UI thread.
@@ -72,9 +69,10 @@ private:
   v3_plugin_view** CreateView(const char* name);
 
   v3_speaker_arrangement Arrangement(int channels) const;
+  // Null for the bypass and ids of no parameter.
+  const IParam* ParamOf(v3_param_id id) const;
 
   Vst3Face<Vst3Plugin> mComponent, mProcessor, mController, mContext;
-  std::atomic<uint32_t> mRefs{1};
   IPlugExporter mExporter;
   v3_component_handler** mHandler = nullptr;
   Vst3View* mView = nullptr;

@@ -1,7 +1,5 @@
 #include "framework/vst3/Vst3Text.h"
 
-#include <cstring>
-
 void Vst3Text::ToUtf16(const char* text, int16_t* field, size_t n)
 {
   if (!field || n == 0)
@@ -61,12 +59,4 @@ std::string Vst3Text::FromUtf16(const int16_t* field, size_t n)
     }
   }
   return text;
-}
-
-void Vst3Text::ToChars(const char* text, char* field, size_t n)
-{
-  if (!field || n == 0)
-    return;
-  std::strncpy(field, text ? text : "", n - 1);
-  field[n - 1] = 0;
 }

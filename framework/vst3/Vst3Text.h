@@ -14,6 +14,4 @@ public:
   static void ToUtf16(const char* text, int16_t* field, size_t n);
   // Reads a terminated field of at most n code units.
   static std::string FromUtf16(const int16_t* field, size_t n);
-  // Copies text into a char field of n bytes, always terminated.
-  static void ToChars(const char* text, char* field, size_t n);
 };

@@ -19,14 +19,8 @@ struct Vst3View::Tables
 
   Tables()
   {
-    view.query_interface = [](void* self, const v3_tuid iid, void** obj) {
-      return Face::Of(self)->QueryInterface(iid, obj);
-    };
-    view.ref = [](void* self) { return Face::Of(self)->Ref(); };
-    view.unref = [](void* self) { return Face::Of(self)->Unref(); };
-    timer.query_interface = view.query_interface;
-    timer.ref = view.ref;
-    timer.unref = view.unref;
+    SetUnknown(view);
+    SetUnknown(timer);
 
     v3_plugin_view& v = view.view;
     v.is_platform_type_supported = [](void*, const char* type) {
@@ -59,14 +53,7 @@ Vst3View::Vst3View(Vst3Plugin* plugin) : mView{&VTables().view, this}, mTimer{&V
 {
   mPlugin->Ref();
   // What queued while no view was there is old news.
-  struct Drop : IPlugExporter::HostSink
-  {
-    void BeginEdit(int) override {}
-    void SetValue(int, double, bool) override {}
-    void EndEdit(int) override {}
-    void Resized(int, int) override {}
-  } drop;
-  mPlugin->Exporter().DeliverNotifications(drop);
+  mPlugin->Exporter().DropNotifications();
 }
 
 Vst3View::~Vst3View()
@@ -86,21 +73,7 @@ v3_result Vst3View::QueryInterface(const v3_tuid iid, void** obj)
     face = &mView;
   else if (v3_tuid_match(iid, v3_timer_handler_iid))
     face = &mTimer;
-  *obj = face;
-  if (!face)
-    return V3_NO_INTERFACE;
-  Ref();
-  return V3_OK;
-}
-
-uint32_t Vst3View::Ref() { return mRefs.fetch_add(1, std::memory_order_relaxed) + 1; }
-
-uint32_t Vst3View::Unref()
-{
-  const uint32_t left = mRefs.fetch_sub(1, std::memory_order_acq_rel) - 1;
-  if (left == 0)
-    delete this;
-  return left;
+  return Answer(face, obj);
 }
 
 v3_result Vst3View::Attached(void* parent, const char* type)

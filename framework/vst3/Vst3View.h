@@ -13,12 +13,11 @@
 
 #include <travesty/view.h>
 
-#include <atomic>
 #include <cstdint>
 
 class Vst3Plugin;
 
-class Vst3View : public IPlugExporter::HostSink
+class Vst3View : public IPlugExporter::HostSink, public Vst3Counted<Vst3View>
 {
 public:
   // Holds a reference to the plug-in while it lives; one reference of its
@@ -35,12 +34,11 @@ public:
   static constexpr uint64_t kTickMs = 40;
 
 private:
+  friend class Vst3Counted<Vst3View>;
   struct Tables;
   static const Tables& VTables();
 
   v3_result QueryInterface(const v3_tuid iid, void** obj);
-  uint32_t Ref();
-  uint32_t Unref();
   v3_result Attached(void* parent, const char* type);
   v3_result Removed();
   v3_result SetFrame(v3_plugin_frame** frame);
@@ -57,7 +55,6 @@ private:
   void Resized(int width, int height) override;
 
   Vst3Face<Vst3View> mView, mTimer;
-  std::atomic<uint32_t> mRefs{1};
   Vst3Plugin* mPlugin;
   v3_plugin_frame** mFrame = nullptr;
   v3_run_loop** mRunLoop = nullptr;
